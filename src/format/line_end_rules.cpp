@@ -1,0 +1,87 @@
+// Word wrap, push-out and hanging. Kinsoku works on whole characters; word
+// wrap works on bytes, so that a two-byte character's trail byte can count as
+// a letter, as it always has.
+#include "format/line_end_rules.h"
+
+#include <cstring>
+
+namespace lumo {
+namespace {
+
+bool IsAlnum(unsigned char byte) {
+    return (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
+}
+
+// The character before pos, measured as walking from from finds it.
+const char *CharBefore(const CodePage &cp, const char *from, const char *pos) {
+    return (pos - from >= 2 && StartsDoubleByte(cp, from, pos - 2)) ? pos - 2 : pos - 1;
+}
+
+}  // namespace
+
+int KinsokuClass(const CodePage &cp, const char *p, const FoldSettings &fold) {
+    const uint32_t code = cp.CharCode(p);
+    if (cp.InSet(fold.chars_not_for_head, code)) return 1;
+    if (cp.InSet(fold.chars_not_for_tail, code)) return 2;
+    return 0;
+}
+
+bool IsWordByte(unsigned char byte, uint32_t wraptype, const char *chars_for_wordwrap) {
+    if (wraptype & WRAP_ASCII) return byte >= 0x21 && byte <= 0x7E;
+    if (IsAlnum(byte)) return true;
+    if (wraptype & WRAP_ALNUM) return false;
+    return byte != 0 && std::strchr(chars_for_wordwrap, byte) != nullptr;
+}
+
+const char *WordWrapBreak(const CodePage &cp, const char *brk, const char *segment,
+                          const char *line_start, const FoldSettings &fold) {
+    // A half-width space at the break stays at the end of the line.
+    if (static_cast<unsigned char>(*brk) == kSpace) return brk + 1;
+
+    // Take word bytes backward, the byte at the break first.
+    const char *wordset = fold.chars_for_wordwrap;
+    uint64_t taken = 0;
+    const char *p = brk;
+    while (taken < fold.maxmove_leftwise &&
+           IsWordByte(static_cast<unsigned char>(*p), fold.wraptype, wordset)) {
+        ++taken;
+        if (p == line_start) return line_start;  // the run reaches the line head
+        --p;
+    }
+    if (taken == 0) return nullptr;
+    // p is the byte where the scan ended; a two-byte character there whose
+    // trail byte was taken stays whole on this line.
+    return StartsDoubleByte(cp, segment, p) ? p + 2 : p + 1;
+}
+
+const char *PushOutBreak(const CodePage &cp, const char *brk, const char *limit,
+                         const FoldSettings &fold) {
+    int next = KinsokuClass(cp, brk, fold);
+    const char *current = CharBefore(cp, limit, brk);
+    while (current > limit) {
+        const int prev = KinsokuClass(cp, current, fold);
+        const char *candidate = current + cp.CharLength(current);
+        if (prev != 2 && next != 1) return candidate == brk ? nullptr : candidate;
+        next = prev;
+        current = CharBefore(cp, limit, current);
+    }
+    // At the limit the break is placed whether or not it is acceptable there.
+    return limit;
+}
+
+const char *HangBreak(const CodePage &cp, const char *brk, const char *segment,
+                      const FoldSettings &fold) {
+    int prev = KinsokuClass(cp, CharBefore(cp, segment, brk), fold);
+    uint64_t count = 0;
+    const char *p = brk;
+    while (count <= fold.maxmove_rightwise && !IsLineEnd(static_cast<unsigned char>(*p))) {
+        const int cur = KinsokuClass(cp, p, fold);
+        if (cur != 1 && prev != 2) break;
+        prev = cur;
+        p += cp.CharLength(p);
+        ++count;
+    }
+    return count == 0 ? nullptr : p;
+}
+
+}  // namespace lumo

@@ -1,0 +1,13 @@
+// The library's own settings records, shared by every GL export of the
+// process. Static storage, so they start all zero: a fold column of 0 makes
+// formatting refuse until a slot has been loaded.
+#include "settings/presets.h"
+
+namespace lumo {
+
+GlobalRecords &Globals() {
+    static GlobalRecords records{};
+    return records;
+}
+
+}  // namespace lumo
