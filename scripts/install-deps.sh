@@ -5,7 +5,7 @@
 set -euo pipefail
 
 build=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-       g++-mingw-w64-i686 make)
+       g++-mingw-w64-i686 make libsqlite3-dev)
 bench=(debian-reference-ja nkf hyperfine gnuplot-nox time)
 
 wanted=()

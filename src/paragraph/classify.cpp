@@ -86,7 +86,13 @@ void FixedColumnPrefix(const CodePage &cp, const char *text, const IndentSetting
         // The line's own leading bytes, never its line break, and never half
         // of a two-byte character.
         while (n < c && !IsLineEnd(static_cast<unsigned char>(text[n]))) ++n;
-        if (n > 0 && StartsDoubleByte(cp, text, text + n - 1)) --n;
+        // A lead byte at the end is dropped also when the line breaks behind
+        // it: in front of a segment it would pair with the segment's first byte.
+        if (n > 0 && cp.IsLead(static_cast<unsigned char>(text[n - 1]))) {
+            const char *p = text;
+            while (p < text + n - 1) p += cp.CharLength(p);
+            if (p == text + n - 1) --n;
+        }
         std::memcpy(prefix, text, n);
     } else if (indent.sub_styles & SUB_FILL_WIDE_SPACE) {
         for (size_t i = 0; i < c / 2; ++i) n = static_cast<size_t>(WriteBlank(prefix + n, 2) - prefix);
