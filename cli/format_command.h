@@ -1,0 +1,31 @@
+// The "format" command: reads a text, folds it with a preset's settings and
+// writes the result in the input's own encoding.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "command_line.h"
+#include "encoding.h"
+
+namespace lumo::cli {
+
+extern const CommandSpec kFormatCommand;
+
+struct FormatOptions {
+    int32_t preset = 2;
+    uint32_t fold = 70;
+    uint32_t tab_width = 8;
+    Encoding encoding = Encoding::kAuto;
+    std::string input = "-";
+    std::string output;  // empty or "-": standard output
+};
+
+// Reads the command's options; false, with *error set, when one is invalid.
+bool ReadFormatOptions(const ParsedCommand &command, FormatOptions *options, std::string *error);
+
+// Does the work; returns the exit status. Nothing reaches the output unless
+// every step succeeded.
+int RunFormat(const FormatOptions &options, const Console &console);
+
+}  // namespace lumo::cli
