@@ -1,0 +1,55 @@
+// The ten setting slots in the per-user store: key paths, loading and saving
+// each record with its failure mask, presets written into slots, and a whole
+// slot loaded with the effective fold column derived from the display width.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "lumotext.h"
+
+namespace lumo {
+
+// "Software\<vendor>\Lumotext", or "Software\Copperloom\Lumotext" for a null
+// or empty vendor. Built to any length.
+std::string ProductKey(const char *vendor);
+std::string SlotKey(const char *vendor, int32_t slot);
+
+// Loads return a LoadMask (0 on success, MASK_KEY when the group's key is
+// missing, else one bit per value that failed) or ERR_BAD_NUMBER. Slot 0 is
+// preset 2 and touches no store.
+uint32_t LoadIndentSettings(IndentSettings *record, int32_t slot, const char *vendor);
+uint32_t LoadFoldSettings(FoldSettings *record, int32_t slot, const char *vendor);
+uint32_t LoadHeaderSettings(HeaderSettings *record, int32_t slot, const char *vendor);
+
+// Saves return a mask likewise (MASK_KEY: the key could not be created).
+uint32_t SaveIndentSettings(const IndentSettings &record, int32_t slot, const char *vendor);
+uint32_t SaveFoldSettings(const FoldSettings &record, int32_t slot, const char *vendor);
+uint32_t SaveHeaderSettings(const HeaderSettings &record, int32_t slot, const char *vendor);
+
+uint32_t SavePresetIndent(int32_t slot, int32_t preset, const char *vendor);
+uint32_t SavePresetFold(int32_t slot, int32_t preset, const char *vendor);
+uint32_t SavePresetHeader(int32_t slot, int32_t preset, const char *vendor);
+
+// Sets foldnum from the display width or foldnum_from_head; 1 when the
+// result is unusable (0), else 0.
+int32_t DeriveFoldColumn(FoldSettings *fold, uint32_t display_width);
+
+// Stage codes: 0 done, 1 indent load, 2 fold column unusable, 3 fold load,
+// 4 header load; *detail receives the failing stage's mask.
+int32_t WholeSetting(const FormatRequest &request, IndentSettings *indent, FoldSettings *fold,
+                     HeaderSettings *header, int32_t slot, const char *vendor, int32_t *detail);
+// Stage codes: 1..3 saving the preset's records, 4 the slot key for the title.
+int32_t DefaultWholeSetting(int32_t slot, int32_t preset, const char *title, const char *vendor,
+                            int32_t *detail);
+
+// Reads and writes a slot's title; Read fails when there is none.
+bool ReadSlotTitle(int32_t slot, const char *vendor, std::string *title);
+bool WriteSlotTitle(int32_t slot, const char *vendor, const std::string &title);
+
+// The default slot number: 0 when none is stored. Set returns 0 stored,
+// 1 number outside 1..10, 2 the store could not be written.
+int32_t ReadDefaultNumber(const char *vendor);
+int32_t WriteDefaultNumber(int32_t number, const char *vendor);
+
+}  // namespace lumo
