@@ -26,7 +26,7 @@ actual=$(awk -v base="$base" '{print $1+base, $2}' <<<"$actual" | sort)
 $(diff <(echo "$expected") <(echo "$actual") || true)"
 
 # Imports: system DLLs only (no libgcc, libstdc++ or winpthread).
-system='^(KERNEL32|USER32|ADVAPI32|COMCTL32|GDI32|msvcrt|ucrtbase|api-ms-win-.*)\.dll$'
+system='^(KERNEL32|USER32|ADVAPI32|COMCTL32|comctl32|GDI32|msvcrt|ucrtbase|api-ms-win-.*)\.dll$'
 while read -r name; do
   [[ "$name" =~ $system ]] || fail "imports from a non-system DLL: $name"
 done < <(awk '/DLL Name:/{print $3}' <<<"$dump")

@@ -1,12 +1,26 @@
-// The exported functions of the library: thin forms over the core and the
-// slot store that keep the calling conventions and result codes of the C API.
+// The standard-form exports (the callee cleans the stack): thin forms over
+// the core, the slot store and the clipboard commands that keep the calling
+// conventions and result codes of the C API.
+#include "api/clipboard_ops.h"
 #include "format/driver.h"
 #include "lumotext.h"
 #include "paragraph/bind.h"
 #include "settings/presets.h"
 #include "settings/slots.h"
 
+namespace {
+
+constexpr int32_t kVersion = 110;
+constexpr int32_t kMajorVersion = 1;
+constexpr int32_t kMinorVersion = 10;
+
+}  // namespace
+
 extern "C" {
+
+int32_t LUMOTEXT_STDCALL GetLTVersion(void) { return kVersion; }
+int32_t LUMOTEXT_STDCALL GetLTMajorVersion(void) { return kMajorVersion; }
+int32_t LUMOTEXT_STDCALL GetLTMinorVersion(void) { return kMinorVersion; }
 
 int32_t LUMOTEXT_STDCALL GetDefaultNumber(const char *vendor) { return lumo::ReadDefaultNumber(vendor); }
 
@@ -38,6 +52,30 @@ int32_t LUMOTEXT_STDCALL LumoMultiLines(FormatRequest *request, IndentSettings *
     return lumo::MultiLines(request, indent, fold, header);
 }
 
+int32_t LUMOTEXT_STDCALL LumoClipBoard(FormatRequest *request, IndentSettings *indent, FoldSettings *fold,
+                                       HeaderSettings *header) {
+    return lumo::FormatClipboard(request, indent, fold, header);
+}
+
+int32_t LUMOTEXT_STDCALL LumoClipBoardGL(FormatRequest *request) {
+    lumo::GlobalRecords &global = lumo::Globals();
+    return LumoClipBoard(request, &global.indent, &global.fold, &global.header);
+}
+
 int32_t LUMOTEXT_STDCALL BindLines(LineJob *job, IndentSettings *indent) { return lumo::Bind(job, indent); }
+
+int32_t LUMOTEXT_STDCALL BindClipBoard(IndentSettings *indent) { return lumo::BindClipboard(indent); }
+
+int32_t LUMOTEXT_STDCALL BindClipBoardGL(void) { return BindClipBoard(&lumo::Globals().indent); }
+
+// A zero argument leaves its field alone, so none can be set to 0 this way.
+void LUMOTEXT_STDCALL SetLumoPropertyGL(uint32_t indent_column, uint32_t styles, uint32_t fold_column,
+                                        uint32_t fold_flags) {
+    lumo::GlobalRecords &global = lumo::Globals();
+    if (indent_column != 0) global.indent.fixed_indent_column = indent_column;
+    if (styles != 0) global.indent.styles = styles;
+    if (fold_column != 0) global.fold.foldnum = fold_column;
+    if (fold_flags != 0) global.fold.tailwrap_flag = fold_flags;
+}
 
 }  // extern "C"
