@@ -1,14 +1,14 @@
-// The "format" command: its option table and help, and the steps read,
-// decode, format, encode, write. Each step either succeeds or stops the
-// command with a message; the output is written only after the last one.
+// The "format" command: its option table and help, the settings from a
+// preset or a slot, and the shared steps read, decode, format, encode, write.
+// Each step either succeeds or stops the command with a message; the output
+// is written only after the last one.
 #include "format_command.h"
 
-#include <memory>
 #include <new>
 #include <string>
 
-#include "file_io.h"
 #include "formatter.h"
+#include "text_pipeline.h"
 
 namespace lumo::cli {
 namespace {
@@ -25,9 +25,13 @@ const OptionSpec kFormatOptions[] = {
      "     (the lines up to the first empty line) are\n"
      "     copied unchanged\n"
      "  2  items, paragraphs, quotes and emphasis"},
+    kSlotOption,
+    kWidthOption,
+    kVendorOption,
     {"fold", '\0', "N",
      "fold column in display columns, 1 to 65535\n"
-     "(default 70); a full-width character takes 2"},
+     "(default 70); a full-width character takes 2;\n"
+     "with --slot it replaces the slot's fold column"},
     {"tab", '\0', "N",
      "distance between tab stops, 0 to 255 (default 8);\n"
      "0 counts a tab as one column"},
@@ -47,6 +51,10 @@ const char kDescription[] =
     "a quotation (> | 》 ｜), after an emphasis mark (#), or under a paragraph's\n"
     "text without repeating its first-line indent (a full-width space).\n"
     "\n"
+    "The settings come from one of three presets (--preset) or from one of the\n"
+    "ten setting slots of the settings store (--slot), which 'lumotext slot'\n"
+    "lists, shows and changes.\n"
+    "\n"
     "FILE is read whole; without FILE, or with \"-\", standard input is read.\n"
     "The result goes to standard output, or to the file given with --output.\n";
 
@@ -63,15 +71,29 @@ const char kDetails[] =
     "without one takes that of the line before it, and a text that is a single\n"
     "line without a line end is folded with CR LF.\n"
     "\n"
+    "\n"
+    "Settings from a slot (--slot):\n"
+    "  The slot's indent, fold and header settings are loaded as a program using\n"
+    "  the library loads them. Slot 0 is preset 2 and needs no store. A slot\n"
+    "  whose fold column follows the display width (TAIL_FOLLOW_WIDTH) folds at\n"
+    "  --width less its fold.foldnum_from_tail columns, any other slot at its\n"
+    "  fold.foldnum_from_head; --fold replaces either. --slot and --preset\n"
+    "  cannot be combined. A slot without settings, or with values missing, is\n"
+    "  an error that names them and the command that stores them. The store is\n"
+    "  the file $LUMOTEXT_REGISTRY, or ~/.config/lumotext/registry.sqlite3.\n"
+    "\n"
     "Exit status: 0 on success, 1 when reading, converting, formatting or\n"
-    "writing fails, 2 when the command line is wrong.\n";
+    "writing fails or a slot cannot be loaded, 2 when the command line is wrong.\n";
 
 const char kExamples[] =
     "  lumotext format memo.txt\n"
     "  lumotext format --preset 1 --fold 50 examples/sample.txt\n"
     "  lumotext format --fold 60 --tab 4 -o memo-folded.txt memo.txt\n"
     "  cat memo.txt | lumotext format --encoding utf-8 > folded.txt\n"
-    "  lumotext format --encoding sjis memo-sjis.txt > folded-sjis.txt\n";
+    "  lumotext format --encoding sjis memo-sjis.txt > folded-sjis.txt\n"
+    "  lumotext format --slot 3 memo.txt\n"
+    "  lumotext format --slot 3 --width 100 --vendor Acme memo.txt\n"
+    "  lumotext format --slot 0 --fold 40 memo.txt\n";
 
 int RunFormatCommand(const ParsedCommand &command, const Console &console) {
     FormatOptions options;
@@ -81,49 +103,22 @@ int RunFormatCommand(const ParsedCommand &command, const Console &console) {
 }
 
 int Steps(const FormatOptions &options, const Console &console) {
-    const std::string name = options.input == "-" ? std::string(kStandardInputName) : options.input;
-    std::string error;
-    std::string input;
-    if (!ReadWholeFile(options.input, console.in, &input, &error)) return Failure(console, error);
-
-    // The converter is needed only for UTF-8, so Shift-JIS text can be
-    // formatted even where the system lacks a code page 932 table.
-    Encoding encoding = options.encoding;
-    if (encoding == Encoding::kAuto) {
-        encoding = FindInvalidUtf8(input) == std::string::npos ? Encoding::kUtf8 : Encoding::kShiftJis;
-    }
-    std::unique_ptr<Cp932Codec> codec;
-    if (encoding == Encoding::kUtf8) {
-        codec = Cp932Codec::Open(&error);
-        if (codec == nullptr) return Failure(console, error);
-    }
-    DecodedText decoded;
-    if (!DecodeInput(input, encoding, codec.get(), &decoded, &error)) {
-        return Failure(console, name + ": " + error);
-    }
-    input.clear();
-    input.shrink_to_fit();
-
-    FormatSettings settings = SettingsFromPreset(options.preset, options.fold, options.tab_width);
-    std::string formatted;
-    if (!FormatText(decoded.cp932, &settings, &formatted, &error))
-        return Failure(console, name + ": " + error);
-    decoded.cp932.clear();
-    decoded.cp932.shrink_to_fit();
-
-    std::string encoded;
-    const std::string *result = &formatted;
-    if (decoded.encoding == Encoding::kUtf8) {
-        if (!EncodeOutput(formatted, decoded, codec.get(), &encoded, &error)) {
-            return Failure(console, name + ": " + error);
+    // The settings come first: a slot that cannot be used stops the command
+    // before any input is read.
+    FormatSettings settings;
+    if (options.slot.slot < 0) {
+        settings = SettingsFromPreset(options.preset, options.fold, options.tab_width);
+    } else {
+        std::string error;
+        if (!SettingsFromSlot(options.slot, options.fold_given ? &options.fold : nullptr, options.tab_width,
+                              &settings, &error)) {
+            return Failure(console, error);
         }
-        result = &encoded;
     }
-
-    const bool to_stdout = options.output.empty() || options.output == "-";
-    const bool written = to_stdout ? WriteToStream(console.out, *result, kStandardOutputName, &error)
-                                   : ReplaceFileContents(options.output, *result, &error);
-    return written ? kExitOk : Failure(console, error);
+    const TextFiles files{options.input, options.output, options.encoding};
+    return TransformText(files, console, [&](std::string *text, std::string *result, std::string *error) {
+        return FormatText(*text, &settings, result, error);
+    });
 }
 
 }  // namespace
@@ -149,7 +144,10 @@ bool ReadFormatOptions(const ParsedCommand &command, FormatOptions *options, std
     }
     if (const std::string *value = command.Value("fold")) {
         if (!ParseNumberOption(*value, "fold", 1, kMaxFold, &options->fold, error)) return false;
+        options->fold_given = true;
     }
+    options->slot.fold_option = true;
+    if (!ReadSlotChoice(command, &options->slot, error)) return false;
     if (const std::string *value = command.Value("tab")) {
         if (!ParseNumberOption(*value, "tab", 0, kMaxTab, &options->tab_width, error)) return false;
     }

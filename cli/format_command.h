@@ -1,5 +1,6 @@
-// The "format" command: reads a text, folds it with a preset's settings and
-// writes the result in the input's own encoding.
+// The "format" command: reads a text, folds it with the settings of a preset
+// or of a slot in the settings store and writes the result in the input's
+// own encoding.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 
 #include "command_line.h"
 #include "encoding.h"
+#include "slot_settings.h"
 
 namespace lumo::cli {
 
@@ -19,6 +21,8 @@ struct FormatOptions {
     Encoding encoding = Encoding::kAuto;
     std::string input = "-";
     std::string output;  // empty or "-": standard output
+    SlotChoice slot;     // slot.slot < 0: the preset
+    bool fold_given = false;
 };
 
 // Reads the command's options; false, with *error set, when one is invalid.
