@@ -1,19 +1,23 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a job needs, only those missing, so that
 # a fresh Debian 12 machine can build and test with one command.
-# Usage: scripts/install-deps.sh [build|bench]...
+# Usage: scripts/install-deps.sh [core|test|bench]...
+#   core   what the native build needs (make run)
+#   test   also the cross compilers, qemu-i386, wine64 and Xvfb (make test)
+#   bench  also the corpus, the tools compared against, and gnuplot
 set -euo pipefail
 
-build=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev
-       g++-mingw-w64-i686 make libsqlite3-dev)
+core=(cmake ninja-build g++ make libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev)
+test=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-multilib qemu-user wine64 xvfb xauth)
 bench=(debian-reference-ja nkf hyperfine gnuplot-nox time)
 
 wanted=()
-for group in "${@:-build}"; do
+for group in "${@:-core}"; do
   case "$group" in
-    build) wanted+=("${build[@]}") ;;
-    bench) wanted+=("${build[@]}" "${bench[@]}") ;;
-    *) echo "install-deps: unknown group '$group' (build, bench)" >&2; exit 2 ;;
+    core) wanted+=("${core[@]}") ;;
+    test) wanted+=("${core[@]}" "${test[@]}") ;;
+    bench) wanted+=("${core[@]}" "${bench[@]}") ;;
+    *) echo "install-deps: unknown group '$group' (core, test, bench)" >&2; exit 2 ;;
   esac
 done
 

@@ -4,7 +4,11 @@
 // the address sanitizer.
 #pragma once
 
+#ifdef _WIN32
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <cerrno>
 #include <cstddef>
@@ -19,6 +23,24 @@ namespace lumo_test {
 
 // The code page 932 bytes of a UTF-8 text. Aborts on a character that code
 // page 932 cannot hold, since such a vector would test nothing.
+#ifdef _WIN32
+inline std::string Sjis(std::string_view utf8) {
+    const int wide_length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(),
+                                                static_cast<int>(utf8.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(wide_length), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, utf8.data(), static_cast<int>(utf8.size()),
+                        wide.data(), wide_length);
+    BOOL lossy = FALSE;
+    const int length = WideCharToMultiByte(932, 0, wide.data(), wide_length, nullptr, 0, nullptr, &lossy);
+    std::string out(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(932, 0, wide.data(), wide_length, out.data(), length, nullptr, &lossy);
+    if ((wide_length == 0 && !utf8.empty()) || lossy) {
+        std::fprintf(stderr, "no CP932 form for \"%.*s\"\n", static_cast<int>(utf8.size()), utf8.data());
+        std::abort();
+    }
+    return out;
+}
+#else
 inline std::string Sjis(std::string_view utf8) {
     iconv_t cd = iconv_open("CP932", "UTF-8");
     if (cd == reinterpret_cast<iconv_t>(-1)) {
@@ -39,6 +61,7 @@ inline std::string Sjis(std::string_view utf8) {
     out.resize(out.size() - dst_left);
     return out;
 }
+#endif
 
 // Like Sjis, but with the blanks made visible in the source: "␣" stands for
 // the half-width space 0x20 and "□" for the full-width space 81 40.
