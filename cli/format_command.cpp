@@ -71,7 +71,6 @@ const char kDetails[] =
     "without one takes that of the line before it, and a text that is a single\n"
     "line without a line end is folded with CR LF.\n"
     "\n"
-    "\n"
     "Settings from a slot (--slot):\n"
     "  The slot's indent, fold and header settings are loaded as a program using\n"
     "  the library loads them. Slot 0 is preset 2 and needs no store. A slot\n"

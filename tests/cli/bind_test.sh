@@ -1,0 +1,337 @@
+#!/usr/bin/env bash
+# Runs "lumotext bind" and "lumotext format --slot" as a user would: folding a
+# paragraph and binding it again gives the paragraph back, slot 0 is preset 2,
+# a slot's fold column follows --width or is replaced by --fold, and a slot
+# that cannot be used stops the command with a sentence that says what to do.
+# Usage: bash bind_test.sh PATH-TO-LUMOTEXT SOURCE-DIR
+set -u
+
+if [ $# -ne 2 ]; then
+    echo "usage: bash bind_test.sh PATH-TO-LUMOTEXT SOURCE-DIR" >&2
+    exit 2
+fi
+tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+source_dir=$2
+sample=$source_dir/examples/sample.txt
+sample_sjis=$source_dir/examples/sample-sjis.txt
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+out=$work/out
+err=$work/err
+export LUMOTEXT_REGISTRY=$work/registry.sqlite3
+export LC_ALL=C.UTF-8
+
+passed=0
+failed=0
+current=""
+
+begin() { current=$1; }
+pass() { passed=$((passed + 1)); }
+fail() {
+    failed=$((failed + 1))
+    echo "FAIL: $current: $1"
+    if [ -s "$err" ]; then sed 's/^/    stderr: /' "$err" | head -5; fi
+}
+run() {
+    "$tool" "$@" >"$out" 2>"$err" </dev/null
+    status=$?
+}
+run_in() {
+    local input=$1
+    shift
+    "$tool" "$@" >"$out" 2>"$err" <"$input"
+    status=$?
+}
+expect_status() {
+    if [ "$status" -eq "$1" ]; then pass; else fail "exit status $status, expected $1"; fi
+}
+expect_stdout_empty() {
+    if [ ! -s "$out" ]; then pass; else fail "standard output is not empty"; fi
+}
+expect_stdout_has() {
+    if grep -qF -- "$1" "$out"; then pass; else fail "standard output lacks '$1'"; fi
+}
+expect_stderr_has() {
+    if grep -qF -- "$1" "$err"; then pass; else fail "standard error lacks '$1'"; fi
+}
+expect_stderr_empty() {
+    if [ ! -s "$err" ]; then pass; else fail "standard error is not empty"; fi
+}
+expect_same() {  # FILE-A FILE-B WHAT
+    if cmp -s "$1" "$2"; then pass; else fail "$3 differ"; fi
+}
+# slot ARGS...: a slot command that must succeed (setting up a case).
+slot() {
+    if ! "$tool" slot "$@" >/dev/null 2>"$err"; then fail "setup 'lumotext slot $*' failed"; fi
+}
+
+# ---- Help ----------------------------------------------------------------
+
+begin "lumotext bind --help"
+run bind --help
+expect_status 0
+for text in "Usage: lumotext bind [OPTIONS] [FILE]" --preset "--slot N" "--width N" "--vendor V" --encoding \
+    "-o, --output FILE" --help --version "Exit status" Examples: "lumotext bind --slot 3"; do
+    expect_stdout_has "$text"
+done
+
+begin "lumotext format --help names the slot options"
+run format --help
+expect_status 0
+for text in "--slot N" "--width N" "--vendor V" "--preset N" "--fold N" "Settings from a slot" \
+    "lumotext format --slot 3"; do
+    expect_stdout_has "$text"
+done
+
+begin "lumotext --help lists bind and slot"
+run --help
+expect_stdout_has "bind "
+expect_stdout_has "slot "
+
+# ---- Usage errors --------------------------------------------------------
+
+usage_error() {  # EXPECTED-TEXT ARGS...
+    local expected=$1
+    shift
+    begin "usage error: lumotext $*"
+    run "$@"
+    expect_status 2
+    expect_stdout_empty
+    expect_stderr_has "$expected"
+    expect_stderr_has "--help"
+}
+for command in format bind; do
+    usage_error "--slot and --preset cannot be used together" $command --slot 3 --preset 1 "$sample"
+    usage_error "--slot and --preset cannot be used together" $command --preset 1 --slot 3 "$sample"
+    usage_error "--width applies only with --slot" $command --width 60 "$sample"
+    usage_error "--vendor applies only with --slot" $command --vendor Acme "$sample"
+    usage_error "--slot: '11' is not a number from 0 to 10" $command --slot 11 "$sample"
+    usage_error "--slot: '-1'" $command --slot -1 "$sample"
+    usage_error "--width: '0' is not a number from 1 to 65535" $command --slot 3 --width 0 "$sample"
+    usage_error "--vendor: a vendor name cannot contain a backslash" $command --slot 3 --vendor 'a\b' "$sample"
+    usage_error "--vendor: character 1, U+301C" $command --slot 3 --vendor '〜' "$sample"
+done
+usage_error "unknown option '--fold' for 'bind'" bind --fold 40 "$sample"
+usage_error "unexpected argument 'b.txt'" bind a.txt b.txt
+usage_error "--encoding: 'latin1'" bind --encoding latin1 "$sample"
+if [ ! -e "$LUMOTEXT_REGISTRY" ]; then pass; else fail "a usage error created the settings store"; fi
+
+# ---- Slot 0 is preset 2 and needs no store --------------------------------
+
+begin "format --slot 0 is format --preset 2"
+run format --preset 2 --fold 30 "$sample"
+cp "$out" "$work/preset2-30"
+run format --slot 0 --fold 30 "$sample"
+expect_status 0
+expect_same "$out" "$work/preset2-30" "outputs of --slot 0 and --preset 2"
+run format --preset 2 "$sample"
+cp "$out" "$work/preset2-70"
+run format --slot 0 --width 20 "$sample"
+expect_same "$out" "$work/preset2-70" "outputs of --slot 0 (any width: fold column 70) and --preset 2"
+
+begin "bind --slot 0 is bind --preset 2"
+run bind --preset 2 "$work/preset2-30"
+cp "$out" "$work/bound-preset2"
+run bind --slot 0 "$work/preset2-30"
+expect_status 0
+expect_same "$out" "$work/bound-preset2" "outputs of bind --slot 0 and --preset 2"
+if [ ! -e "$LUMOTEXT_REGISTRY" ]; then pass; else fail "slot 0 created the settings store"; fi
+
+# ---- A slot that cannot be used --------------------------------------------
+
+begin "an empty slot"
+run format --slot 7 "$sample"
+expect_status 1
+expect_stdout_empty
+expect_stderr_has "slot 7 has no settings yet; store a preset with: lumotext slot preset 7 2"
+run bind --slot 7 "$sample"
+expect_status 1
+expect_stderr_has "slot 7 has no settings yet"
+run format --slot 7 --vendor Acme "$sample"
+expect_stderr_has "lumotext slot preset 7 2 --vendor Acme"
+if [ ! -e "$LUMOTEXT_REGISTRY" ]; then pass; else fail "loading a slot created the settings store"; fi
+
+begin "a slot with only fold settings"
+slot set 5 fold.foldnum_from_head 60
+run format --slot 5 "$sample"
+expect_status 1
+expect_stderr_has "slot 5 has no indent settings yet; store a preset with: lumotext slot preset 5 2"
+
+begin "a fold column that follows the display width"
+slot preset 6 2
+slot set 6 fold.tailwrap_flag 'TAIL_WORDWRAP|TAIL_KINSOKU|TAIL_FOLLOW_WIDTH'
+slot set 6 fold.foldnum_from_tail 10
+for width in 10 5; do
+    run format --slot 6 --width $width "$sample"
+    expect_status 1
+    expect_stdout_empty
+    expect_stderr_has "slot 6's fold column follows the display width, and a width of $width leaves no column"
+    expect_stderr_has "give a larger --width or a fold column with --fold"
+done
+run bind --slot 6 --width 10 "$sample"
+expect_status 1
+expect_stderr_has "give a larger --width"
+for width in 40 80; do
+    run format --fold $((width - 10)) "$sample"
+    cp "$out" "$work/fixed"
+    run format --slot 6 --width $width "$sample"
+    expect_status 0
+    expect_same "$out" "$work/fixed" "--slot 6 --width $width and --fold $((width - 10))"
+done
+run format --slot 6 "$sample"
+cp "$out" "$work/default-width"
+run format --fold 70 "$sample"
+expect_same "$out" "$work/default-width" "--slot 6 with the default width 80 and --fold 70"
+
+begin "--fold replaces the slot's fold column, even one that leaves none"
+run format --slot 6 --width 5 --fold 30 "$sample"
+expect_status 0
+expect_same "$out" "$work/preset2-30" "--slot 6 --fold 30 and --preset 2 --fold 30"
+slot preset 4 2
+run format --slot 4 --fold 30 "$sample"
+expect_same "$out" "$work/preset2-30" "--slot 4 --fold 30 and --preset 2 --fold 30"
+
+begin "a fixed fold column of 0"
+slot set 4 fold.foldnum_from_head 0
+run format --slot 4 "$sample"
+expect_status 1
+expect_stderr_has "slot 4's fold column (fold.foldnum_from_head) is 0; give one with --fold, or store one with: lumotext slot set 4 fold.foldnum_from_head 70"
+
+begin "a slot with a value missing"
+if command -v sqlite3 >/dev/null; then
+    slot preset 8 2
+    sqlite3 "$LUMOTEXT_REGISTRY" "DELETE FROM reg_values WHERE CAST(name AS TEXT) = 'headerdelimiter'
+        AND key IN (SELECT id FROM reg_keys WHERE CAST(name AS TEXT) = 'lumoheader'
+                    AND parent IN (SELECT id FROM reg_keys WHERE CAST(name AS TEXT) = '8'))"
+    run format --slot 8 "$sample"
+    expect_status 1
+    expect_stderr_has "slot 8's header settings lack the value headerdelimiter"
+    expect_stderr_has "lumotext slot set 8 header.headerdelimiter VALUE"
+else
+    echo "skipped: $current (no sqlite3)"
+fi
+
+begin "a store that is not a database"
+printf 'not a database\n' >"$work/not-a-db"
+cp "$work/not-a-db" "$work/not-a-db.orig"
+LUMOTEXT_REGISTRY=$work/not-a-db run format --slot 3 "$sample"
+expect_status 1
+expect_stdout_empty
+expect_stderr_has "cannot read slot 3: the settings store $work/not-a-db is not a database"
+LUMOTEXT_REGISTRY=$work/not-a-db run bind --slot 3 "$sample"
+expect_status 1
+expect_stderr_has "is not a database"
+expect_same "$work/not-a-db" "$work/not-a-db.orig" "the store file before and after"
+
+# ---- Formatting with a slot ------------------------------------------------
+
+begin "a slot holding preset 1 formats as --preset 1"
+slot preset 3 1
+run format --preset 1 --fold 40 "$sample"
+cp "$out" "$work/preset1-40"
+run format --slot 3 --fold 40 "$sample"
+expect_status 0
+expect_same "$out" "$work/preset1-40" "--slot 3 and --preset 1"
+
+begin "a slot's own fold column"
+slot set 3 fold.foldnum_from_head 40
+run format --slot 3 "$sample"
+expect_same "$out" "$work/preset1-40" "--slot 3 (fold column 40) and --preset 1 --fold 40"
+
+begin "the slots of a vendor are its own"
+slot preset 9 1 --vendor Acme
+run format --slot 9 "$sample"
+expect_status 1
+expect_stderr_has "slot 9 has no settings yet"
+run format --slot 9 --vendor Acme --fold 40 "$sample"
+expect_status 0
+expect_same "$out" "$work/preset1-40" "--slot 9 --vendor Acme and --preset 1"
+
+# ---- Binding -------------------------------------------------------------
+
+# One paragraph of each kind, folded and bound again with the same slot.
+paragraphs=(
+    "　みどり台公民館では、毎年恒例の秋の星空観察会を今年も開催いたします。今回は新しく購入した口径20cmの反射望遠鏡を使い、土星の環をご覧いただく予定です。"
+    "・日時：10月19日（土）午後6時30分から8時30分まで（雨天・曇天の場合は翌日の同じ時刻に延期します）"
+    "> 子どもと一緒に初めて土星の環を見ました。写真で見るよりずっと小さいのに、くっきりと輪が見えたときは思わず声が出ました。"
+    "1. 午後6時30分　受付と簡単な説明。星座早見盤の使い方を、担当者が実物を見せながら順にご説明します。"
+    "#強調された段落は、折り返された行も強調符の後ろにそろえて続きます。とても長い一文です。"
+)
+slot preset 2 2
+for slot_number in 0 2; do
+    for fold in 16 24 31; do
+        for i in "${!paragraphs[@]}"; do
+            begin "round trip: slot $slot_number, fold $fold, paragraph $i"
+            printf '%s\n' "${paragraphs[$i]}" >"$work/paragraph"
+            run format --slot $slot_number --fold $fold "$work/paragraph"
+            expect_status 0
+            cp "$out" "$work/folded"
+            if [ "$(wc -l <"$work/folded")" -gt 1 ]; then pass; else fail "the paragraph was not folded"; fi
+            run bind --slot $slot_number "$work/folded"
+            expect_status 0
+            expect_stderr_empty
+            expect_same "$out" "$work/paragraph" "bound text and the paragraph"
+        done
+    done
+done
+
+begin "round trip with CR LF line ends and Shift-JIS"
+printf '%s\r\n' "${paragraphs[2]}" | iconv -f UTF-8 -t CP932 >"$work/paragraph-sjis"
+run format --slot 2 --fold 20 --encoding sjis "$work/paragraph-sjis"
+cp "$out" "$work/folded-sjis"
+if [ "$(grep -c $'\r$' "$work/folded-sjis")" -gt 1 ]; then pass; else fail "the folded lines lost CR LF"; fi
+run bind --slot 2 "$work/folded-sjis"
+expect_status 0
+expect_same "$out" "$work/paragraph-sjis" "bound Shift-JIS text and the paragraph"
+
+begin "the whole input is one block"
+printf 'abc\n\ndef\r\nghi' >"$work/block"
+run bind "$work/block"
+expect_status 0
+if [ "$(cat "$out")" = "abcdefghi" ]; then pass; else fail "output '$(cat "$out")', expected 'abcdefghi'"; fi
+printf 'abc\ndef\r\n' >"$work/block"
+run bind "$work/block"
+if [ "$(od -An -c "$out" | tr -s ' ')" = " a b c d e f \r \n" ]; then pass; else fail "the final CR LF was not kept"; fi
+
+begin "leading blanks: preset 2 strips them, a slot without STYLE_STRIP_HEAD_SPACE keeps them"
+printf '　段落の最初の行\n  続きの行\n　　全角の続き\n' >"$work/blanks"
+run bind "$work/blanks"
+if [ "$(cat "$out")" = "　段落の最初の行続きの行全角の続き" ]; then pass; else fail "output '$(cat "$out")'"; fi
+slot preset 10 2
+slot set 10 indent.styles 'STYLE_INDENT|STYLE_QUOTE|STYLE_EMPHA|STYLE_ITEMIZE|STYLE_PARAGRAPH'
+run bind --slot 10 "$work/blanks"
+if [ "$(cat "$out")" = "　段落の最初の行  続きの行　　全角の続き" ]; then pass; else fail "output '$(cat "$out")'"; fi
+
+begin "bind: encodings, byte order mark, empty input, standard input, -o"
+iconv -f UTF-8 -t CP932 "$work/preset2-30" >"$work/folded-sample-sjis"
+run bind --encoding sjis "$work/folded-sample-sjis"
+iconv -f CP932 -t UTF-8 "$out" >"$work/converted"
+expect_same "$work/converted" "$work/bound-preset2" "bound Shift-JIS converted and bound UTF-8"
+printf '\xef\xbb\xbf' | cat - "$work/preset2-30" >"$work/bom"
+run bind "$work/bom"
+if [ "$(head -c 3 "$out" | od -An -tx1 | tr -d ' ')" = "efbbbf" ]; then pass; else fail "no byte order mark"; fi
+run_in /dev/null bind
+expect_status 0
+expect_stdout_empty
+run_in "$work/preset2-30" bind
+expect_same "$out" "$work/bound-preset2" "standard input and file outputs"
+run bind -o "$work/bound-file" "$work/preset2-30"
+expect_status 0
+expect_stdout_empty
+expect_same "$work/bound-file" "$work/bound-preset2" "-o file and standard output"
+
+begin "bind: a character that Shift-JIS cannot hold"
+printf 'ok\n\xf0\x9f\x98\x80\n' >"$work/emoji"
+printf 'old\n' >"$work/keep"
+run bind -o "$work/keep" "$work/emoji"
+expect_status 1
+expect_stderr_has "line 2, column 1: U+1F600"
+if [ "$(cat "$work/keep")" = "old" ]; then pass; else fail "the output file changed"; fi
+
+begin "bind: a missing input file"
+run bind "$work/no-such-file"
+expect_status 1
+expect_stderr_has "No such file or directory"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
