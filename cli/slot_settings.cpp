@@ -187,10 +187,10 @@ bool SettingsFromSlot(const SlotChoice &choice, const uint32_t *fold, uint32_t t
 bool StoreReadable(std::string *reason) {
     const platform::RegistryKey root = platform::RegistryKey::Open("", platform::Access::kRead);
     if (root.valid()) return true;
-    // The store's word for a key that is not there; a store file that does
-    // not exist yet, or has no tables yet, holds no key at all.
+    // A store file that does not exist yet, or has no tables yet, holds no
+    // key at all: that is an empty store, not a broken one.
+    if (platform::LastStoreFailure() == platform::StoreFailure::kMissing) return true;
     const std::string why = platform::LastStoreError();
-    if (why.find("does not exist") != std::string::npos) return true;
     *reason = why.empty() ? std::string("the settings store cannot be read") : why;
     return false;
 }

@@ -55,6 +55,11 @@ private:
 // database"). Successes leave it as it is; empty when nothing has failed yet.
 std::string LastStoreError();
 
+// What kind of failure that was: a key or value that is not there, or a
+// store that cannot be used at all (cannot be opened, is damaged, denied).
+enum class StoreFailure { kNone, kMissing, kUnavailable };
+StoreFailure LastStoreFailure();
+
 // A seam for tests: while a hook is set on a thread, each store operation of
 // that thread asks it first and, when it returns true, fails as the store
 // would, without touching the store. path is the key path; name is the value

@@ -18,15 +18,12 @@
 
 #include "platform/lead_byte.h"
 #include "platform/registry.h"
+#include "platform/store_failure.h"
 
 namespace lumo::platform {
 namespace {
 
-// The only mutable state: per thread, so that two threads never see each
 // other's failures or faults.
-thread_local std::string t_last_error;
-thread_local StoreFaultHook t_fault_hook = nullptr;
-thread_local void *t_fault_context = nullptr;
 
 // Schema 1: keys form a tree below the implicit root 0 (HKEY_CURRENT_USER
 // itself); each key and value keeps the spelling it was created with and is
@@ -50,23 +47,6 @@ constexpr char kSchema[] =
 
 // Long enough to outwait another process saving a whole slot.
 constexpr int kBusyTimeoutMs = 5000;
-
-void Fail(std::string reason) { t_last_error = std::move(reason); }
-
-// For the handlers of a failed allocation, which must not throw again.
-void FailOutOfMemory() noexcept {
-    try {
-        t_last_error.assign("out of memory in the settings store");
-    } catch (...) {
-        t_last_error.clear();
-    }
-}
-
-bool FaultFires(StoreCall call, const std::string &path, const char *name) {
-    if (t_fault_hook == nullptr || !t_fault_hook(call, path, name, t_fault_context)) return false;
-    Fail("the store call on " + path + " was made to fail by a test");
-    return true;
-}
 
 // Names compare as the registry compares them in code page 932: ASCII letters
 // regardless of case, but never the second byte of a two-byte character,
@@ -105,7 +85,7 @@ bool SplitPath(const std::string &path, std::vector<std::string> *names) {
         }
     }
     if (name.empty()) {
-        Fail("the key path \"" + path + "\" has an empty key name");
+        store::Fail(StoreFailure::kUnavailable, "the key path \"" + path + "\" has an empty key name");
         return false;
     }
     names->push_back(std::move(name));
@@ -134,13 +114,14 @@ bool StorePath(std::string *path) {
         std::vector<char> scratch(16384);
         passwd entry{};
         passwd *found = nullptr;
-        if (getpwuid_r(getuid(), &entry, scratch.data(), scratch.size(), &found) == 0 &&
-            found != nullptr && found->pw_dir != nullptr) {
+        if (getpwuid_r(getuid(), &entry, scratch.data(), scratch.size(), &found) == 0 && found != nullptr &&
+            found->pw_dir != nullptr) {
             home = found->pw_dir;
         }
     }
     if (home.empty()) {
-        Fail("there is no home directory to hold the settings store (set LUMOTEXT_REGISTRY)");
+        store::Fail(StoreFailure::kUnavailable,
+                    "there is no home directory to hold the settings store (set LUMOTEXT_REGISTRY)");
         return false;
     }
     *path = home + "/.config/lumotext/registry.sqlite3";
@@ -161,13 +142,14 @@ bool MakeStoreDirectory(const std::string &store) {
         struct stat info {};
         if (stat(prefix.c_str(), &info) != 0) {
             if (errno != ENOENT || (mkdir(prefix.c_str(), 0700) != 0 && errno != EEXIST)) {
-                Fail("cannot make the directory " + prefix + " for the settings store: " +
-                     SystemReason(errno));
+                store::Fail(StoreFailure::kUnavailable,
+                            "cannot make the directory " + prefix +
+                                " for the settings store: " + SystemReason(errno));
                 return false;
             }
         } else if (!S_ISDIR(info.st_mode)) {
-            Fail("cannot make the directory " + prefix + " for the settings store: " +
-                 SystemReason(ENOTDIR));
+            store::Fail(StoreFailure::kUnavailable, "cannot make the directory " + prefix +
+                                                        " for the settings store: " + SystemReason(ENOTDIR));
             return false;
         }
         if (end == std::string::npos) return true;
@@ -175,24 +157,24 @@ bool MakeStoreDirectory(const std::string &store) {
 }
 
 // Words for an SQLite failure on the store.
-std::string StoreFailure(sqlite3 *db, int rc, const std::string &store) {
+std::string DatabaseFailure(sqlite3 *db, int rc, const std::string &store) {
     switch (rc & 0xFF) {
-    case SQLITE_NOTADB:
-        return "the settings store " + store + " is not a database";
-    case SQLITE_CORRUPT:
-        return "the settings store " + store + " is damaged";
-    case SQLITE_BUSY:
-    case SQLITE_LOCKED:
-        return "the settings store " + store + " stayed locked by another program for " +
-               std::to_string(kBusyTimeoutMs / 1000) + " s";
-    case SQLITE_READONLY:
-        return "the settings store " + store + " is read-only";
-    case SQLITE_FULL:
-        return "the disk holding the settings store " + store + " is full";
-    case SQLITE_NOMEM:
-        return "out of memory while using the settings store " + store;
-    default:
-        break;
+        case SQLITE_NOTADB:
+            return "the settings store " + store + " is not a database";
+        case SQLITE_CORRUPT:
+            return "the settings store " + store + " is damaged";
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return "the settings store " + store + " stayed locked by another program for " +
+                   std::to_string(kBusyTimeoutMs / 1000) + " s";
+        case SQLITE_READONLY:
+            return "the settings store " + store + " is read-only";
+        case SQLITE_FULL:
+            return "the disk holding the settings store " + store + " is full";
+        case SQLITE_NOMEM:
+            return "out of memory while using the settings store " + store;
+        default:
+            break;
     }
     std::string reason = "cannot use the settings store " + store + ": " + sqlite3_errstr(rc);
     if (db != nullptr && sqlite3_system_errno(db) != 0) {
@@ -209,8 +191,7 @@ using Db = std::unique_ptr<sqlite3, CloseDb>;
 // One prepared statement, finalized when it goes out of scope.
 class Statement {
 public:
-    Statement(sqlite3 *db, const char *sql)
-        : rc_(sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr)) {}
+    Statement(sqlite3 *db, const char *sql) : rc_(sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr)) {}
     ~Statement() { sqlite3_finalize(stmt_); }
     Statement(const Statement &) = delete;
     Statement &operator=(const Statement &) = delete;
@@ -252,14 +233,14 @@ Opened OpenStore(const std::string &store, bool create, bool writable, Db *out) 
     int rc = sqlite3_open_v2(store.c_str(), &raw, flags, nullptr);
     Db db(raw);
     if (rc != SQLITE_OK) {
-        Fail(StoreFailure(db.get(), rc, store));
+        store::Fail(StoreFailure::kUnavailable, DatabaseFailure(db.get(), rc, store));
         return Opened::kFailed;
     }
     sqlite3_busy_timeout(db.get(), kBusyTimeoutMs);
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_DEFENSIVE, 1, nullptr);
     sqlite3_db_config(db.get(), SQLITE_DBCONFIG_TRUSTED_SCHEMA, 0, nullptr);
     if (writable && sqlite3_db_readonly(db.get(), "main") == 1) {
-        Fail("the settings store " + store + " is read-only");
+        store::Fail(StoreFailure::kUnavailable, "the settings store " + store + " is read-only");
         return Opened::kFailed;
     }
 
@@ -292,15 +273,16 @@ Opened OpenStore(const std::string &store, bool create, bool writable, Db *out) 
         if (rc != SQLITE_OK) RollBack(db.get());
     }
     if (rc != SQLITE_OK) {
-        Fail(StoreFailure(db.get(), rc, store));
+        store::Fail(StoreFailure::kUnavailable, DatabaseFailure(db.get(), rc, store));
         return Opened::kFailed;
     }
     if (version == 0 && tables == 0) return Opened::kNoSchema;
     if (version != kSchemaVersion) {
-        Fail(version > kSchemaVersion
-                 ? "the settings store " + store + " was written by a newer version (schema " +
-                       std::to_string(version) + ")"
-                 : "the database " + store + " is not a settings store");
+        store::Fail(StoreFailure::kUnavailable, version > kSchemaVersion
+                                                    ? "the settings store " + store +
+                                                          " was written by a newer version (schema " +
+                                                          std::to_string(version) + ")"
+                                                    : "the database " + store + " is not a settings store");
         return Opened::kFailed;
     }
     *out = std::move(db);
@@ -308,8 +290,7 @@ Opened OpenStore(const std::string &store, bool create, bool writable, Db *out) 
 }
 
 // The id of the named child of a key: 1 found, 0 missing, -1 failed (rc set).
-int FindChild(sqlite3 *db, sqlite3_int64 parent, const std::string &folded, sqlite3_int64 *id,
-              int *rc) {
+int FindChild(sqlite3 *db, sqlite3_int64 parent, const std::string &folded, sqlite3_int64 *id, int *rc) {
     Statement find(db, "SELECT id FROM reg_keys WHERE parent = ?1 AND folded = ?2");
     if ((*rc = find.prepared()) != SQLITE_OK) return -1;
     find.Bind(1, parent);
@@ -342,7 +323,7 @@ RegistryKey::~RegistryKey() = default;
 
 RegistryKey RegistryKey::Create(const std::string &path) {
     try {
-        if (FaultFires(StoreCall::kCreate, path, nullptr)) return RegistryKey(nullptr);
+        if (store::FaultFires(StoreCall::kCreate, path, nullptr, path)) return RegistryKey(nullptr);
         std::vector<std::string> names;
         auto impl = std::make_unique<Impl>();
         if (!SplitPath(path, &names) || !StorePath(&impl->store)) return RegistryKey(nullptr);
@@ -370,7 +351,7 @@ RegistryKey RegistryKey::Create(const std::string &path) {
         }
         if (rc == SQLITE_OK) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) {
-            Fail(StoreFailure(db, rc, impl->store));
+            store::Fail(StoreFailure::kUnavailable, DatabaseFailure(db, rc, impl->store));
             RollBack(db);
             return RegistryKey(nullptr);
         }
@@ -379,28 +360,29 @@ RegistryKey RegistryKey::Create(const std::string &path) {
         impl->can_write = true;
         return RegistryKey(std::move(impl));
     } catch (...) {
-        FailOutOfMemory();
+        store::FailOutOfMemory();
         return RegistryKey(nullptr);
     }
 }
 
 RegistryKey RegistryKey::Open(const std::string &path, Access access) {
     try {
-        if (FaultFires(StoreCall::kOpen, path, nullptr)) return RegistryKey(nullptr);
+        if (store::FaultFires(StoreCall::kOpen, path, nullptr, path)) return RegistryKey(nullptr);
         std::vector<std::string> names;
         auto impl = std::make_unique<Impl>();
         if (!SplitPath(path, &names) || !StorePath(&impl->store)) return RegistryKey(nullptr);
         struct stat info {};
         if (stat(impl->store.c_str(), &info) != 0 && errno == ENOENT) {
-            Fail("the key " + path + " does not exist (there is no settings store " + impl->store +
-                 " yet)");
+            store::Fail(
+                StoreFailure::kMissing,
+                "the key " + path + " does not exist (there is no settings store " + impl->store + " yet)");
             return RegistryKey(nullptr);
         }
         const Opened opened = OpenStore(impl->store, false, access != Access::kRead, &impl->db);
         if (opened == Opened::kFailed) return RegistryKey(nullptr);
         // A store without its tables yet holds no key, not even the root.
         if (opened == Opened::kNoSchema) {
-            Fail("the key " + path + " does not exist");
+            store::Fail(StoreFailure::kMissing, "the key " + path + " does not exist");
             return RegistryKey(nullptr);
         }
         sqlite3 *db = impl->db.get();
@@ -409,11 +391,11 @@ RegistryKey RegistryKey::Open(const std::string &path, Access access) {
             int rc = SQLITE_OK;
             const int found = FindChild(db, id, Fold(name), &id, &rc);
             if (found < 0) {
-                Fail(StoreFailure(db, rc, impl->store));
+                store::Fail(StoreFailure::kUnavailable, DatabaseFailure(db, rc, impl->store));
                 return RegistryKey(nullptr);
             }
             if (found == 0) {
-                Fail("the key " + path + " does not exist");
+                store::Fail(StoreFailure::kMissing, "the key " + path + " does not exist");
                 return RegistryKey(nullptr);
             }
         }
@@ -423,7 +405,7 @@ RegistryKey RegistryKey::Open(const std::string &path, Access access) {
         impl->can_write = access != Access::kRead;
         return RegistryKey(std::move(impl));
     } catch (...) {
-        FailOutOfMemory();
+        store::FailOutOfMemory();
         return RegistryKey(nullptr);
     }
 }
@@ -432,12 +414,14 @@ bool RegistryKey::Read(const char *name, void *buffer, uint32_t *size, uint32_t 
     try {
         if (name == nullptr) name = "";
         if (impl_ == nullptr || size == nullptr) {
-            Fail("a value was read through a key that is not open, or without a size");
+            store::Fail(StoreFailure::kUnavailable,
+                        "a value was read through a key that is not open, or without a size");
             return false;
         }
-        if (FaultFires(StoreCall::kRead, impl_->path, name)) return false;
+        if (store::FaultFires(StoreCall::kRead, impl_->path, name, impl_->path)) return false;
         if (!impl_->can_read) {
-            Fail("the key " + impl_->path + " was opened without read access");
+            store::Fail(StoreFailure::kUnavailable,
+                        "the key " + impl_->path + " was opened without read access");
             return false;
         }
         sqlite3 *db = impl_->db.get();
@@ -449,20 +433,22 @@ bool RegistryKey::Read(const char *name, void *buffer, uint32_t *size, uint32_t 
             rc = query.Step();
         }
         if (rc == SQLITE_DONE) {
-            Fail("the value " + QuoteName(name) + " of the key " + impl_->path + " does not exist");
+            store::Fail(StoreFailure::kMissing,
+                        "the value " + QuoteName(name) + " of the key " + impl_->path + " does not exist");
             return false;
         }
         if (rc != SQLITE_ROW) {
-            Fail(StoreFailure(db, rc, impl_->store));
+            store::Fail(StoreFailure::kUnavailable, DatabaseFailure(db, rc, impl_->store));
             return false;
         }
         const void *data = sqlite3_column_blob(query.get(), 1);
         const auto length = static_cast<uint32_t>(sqlite3_column_bytes(query.get(), 1));
         if (buffer != nullptr) {
             if (length > *size) {
-                Fail("the value " + QuoteName(name) + " of the key " + impl_->path + " holds " +
-                     std::to_string(length) + " bytes, more than the " + std::to_string(*size) +
-                     " bytes of the buffer");
+                store::Fail(StoreFailure::kUnavailable, "the value " + QuoteName(name) + " of the key " +
+                                                            impl_->path + " holds " + std::to_string(length) +
+                                                            " bytes, more than the " + std::to_string(*size) +
+                                                            " bytes of the buffer");
                 return false;
             }
             if (length > 0) std::memcpy(buffer, data, length);
@@ -471,7 +457,7 @@ bool RegistryKey::Read(const char *name, void *buffer, uint32_t *size, uint32_t 
         if (type != nullptr) *type = static_cast<uint32_t>(sqlite3_column_int64(query.get(), 0));
         return true;
     } catch (...) {
-        FailOutOfMemory();
+        store::FailOutOfMemory();
         return false;
     }
 }
@@ -480,12 +466,14 @@ bool RegistryKey::Write(const char *name, uint32_t type, const void *data, uint3
     try {
         if (name == nullptr) name = "";
         if (impl_ == nullptr || (data == nullptr && size > 0)) {
-            Fail("a value was written through a key that is not open, or without its data");
+            store::Fail(StoreFailure::kUnavailable,
+                        "a value was written through a key that is not open, or without its data");
             return false;
         }
-        if (FaultFires(StoreCall::kWrite, impl_->path, name)) return false;
+        if (store::FaultFires(StoreCall::kWrite, impl_->path, name, impl_->path)) return false;
         if (!impl_->can_write) {
-            Fail("the key " + impl_->path + " was opened without write access");
+            store::Fail(StoreFailure::kUnavailable,
+                        "the key " + impl_->path + " was opened without write access");
             return false;
         }
         sqlite3 *db = impl_->db.get();
@@ -512,22 +500,15 @@ bool RegistryKey::Write(const char *name, uint32_t type, const void *data, uint3
         }
         if (rc == SQLITE_OK) rc = sqlite3_exec(db, "COMMIT", nullptr, nullptr, nullptr);
         if (rc != SQLITE_OK) {
-            Fail(StoreFailure(db, rc, impl_->store));
+            store::Fail(StoreFailure::kUnavailable, DatabaseFailure(db, rc, impl_->store));
             RollBack(db);
             return false;
         }
         return true;
     } catch (...) {
-        FailOutOfMemory();
+        store::FailOutOfMemory();
         return false;
     }
-}
-
-std::string LastStoreError() { return t_last_error; }
-
-void SetStoreFaultHook(StoreFaultHook hook, void *context) {
-    t_fault_hook = hook;
-    t_fault_context = hook != nullptr ? context : nullptr;
 }
 
 }  // namespace lumo::platform

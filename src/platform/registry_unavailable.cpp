@@ -2,6 +2,7 @@
 // which has no 32-bit SQLite): every key fails to open, so the slot exports
 // report the failure through their masks and stage codes.
 #include "platform/registry.h"
+#include "platform/store_failure.h"
 
 namespace lumo::platform {
 
@@ -12,12 +13,15 @@ RegistryKey::RegistryKey(RegistryKey &&) noexcept = default;
 RegistryKey &RegistryKey::operator=(RegistryKey &&) noexcept = default;
 RegistryKey::~RegistryKey() = default;
 
-RegistryKey RegistryKey::Create(const std::string &) { return RegistryKey(nullptr); }
-RegistryKey RegistryKey::Open(const std::string &, Access) { return RegistryKey(nullptr); }
+RegistryKey RegistryKey::Create(const std::string &) {
+    store::Fail(StoreFailure::kUnavailable, "this build has no settings store");
+    return RegistryKey(nullptr);
+}
+RegistryKey RegistryKey::Open(const std::string &, Access) {
+    store::Fail(StoreFailure::kUnavailable, "this build has no settings store");
+    return RegistryKey(nullptr);
+}
 bool RegistryKey::Read(const char *, void *, uint32_t *, uint32_t *) const { return false; }
 bool RegistryKey::Write(const char *, uint32_t, const void *, uint32_t) { return false; }
-
-std::string LastStoreError() { return "this build has no settings store"; }
-void SetStoreFaultHook(StoreFaultHook, void *) {}
 
 }  // namespace lumo::platform

@@ -8,31 +8,10 @@
 #include <utility>
 
 #include "platform/registry.h"
+#include "platform/store_failure.h"
 
 namespace lumo::platform {
 namespace {
-
-// The only mutable state: per thread, as the registry's own last error is.
-thread_local std::string t_last_error;
-thread_local StoreFaultHook t_fault_hook = nullptr;
-thread_local void *t_fault_context = nullptr;
-
-void Fail(std::string reason) { t_last_error = std::move(reason); }
-
-// For the handlers of a failed allocation, which must not throw again.
-void FailOutOfMemory() noexcept {
-    try {
-        t_last_error.assign("out of memory in the settings store");
-    } catch (...) {
-        t_last_error.clear();
-    }
-}
-
-bool FaultFires(StoreCall call, const std::string &path, const char *name) {
-    if (t_fault_hook == nullptr || !t_fault_hook(call, path, name, t_fault_context)) return false;
-    Fail("the store call on HKEY_CURRENT_USER\\" + path + " was made to fail by a test");
-    return true;
-}
 
 // "RegOpenKeyExA on HKEY_CURRENT_USER\path: The system cannot find the file
 // specified. (error 2)", in the system's own words.
@@ -42,8 +21,8 @@ std::string CallFailure(const char *call, const std::string &path, const char *n
     reason += ": ";
     char *text = nullptr;
     const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(error), 0, reinterpret_cast<char *>(&text), 0, nullptr);
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(error), 0, reinterpret_cast<char *>(&text), 0, nullptr);
     if (length > 0 && text != nullptr) {
         std::string message(text, length);
         while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) {
@@ -58,12 +37,12 @@ std::string CallFailure(const char *call, const std::string &path, const char *n
 
 REGSAM SamOf(Access access) {
     switch (access) {
-    case Access::kRead:
-        return KEY_READ;
-    case Access::kWrite:
-        return KEY_WRITE;
-    case Access::kAll:
-        break;
+        case Access::kRead:
+            return KEY_READ;
+        case Access::kWrite:
+            return KEY_WRITE;
+        case Access::kAll:
+            break;
     }
     return KEY_ALL_ACCESS;
 }
@@ -88,39 +67,41 @@ RegistryKey::~RegistryKey() = default;
 
 RegistryKey RegistryKey::Create(const std::string &path) {
     try {
-        if (FaultFires(StoreCall::kCreate, path, nullptr)) return RegistryKey(nullptr);
+        if (store::FaultFires(StoreCall::kCreate, path, nullptr, "HKEY_CURRENT_USER\\" + path))
+            return RegistryKey(nullptr);
         auto impl = std::make_unique<Impl>();
         impl->path = path;
-        const LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr,
-                                        REG_OPTION_NON_VOLATILE, KEY_WRITE, nullptr, &impl->key,
-                                        nullptr);
+        const LONG rc = RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                        KEY_WRITE, nullptr, &impl->key, nullptr);
         if (rc != ERROR_SUCCESS) {
             impl->key = nullptr;
-            Fail(CallFailure("RegCreateKeyExA", path, nullptr, rc));
+            store::Fail(rc == ERROR_FILE_NOT_FOUND ? StoreFailure::kMissing : StoreFailure::kUnavailable,
+                        CallFailure("RegCreateKeyExA", path, nullptr, rc));
             return RegistryKey(nullptr);
         }
         return RegistryKey(std::move(impl));
     } catch (...) {
-        FailOutOfMemory();
+        store::FailOutOfMemory();
         return RegistryKey(nullptr);
     }
 }
 
 RegistryKey RegistryKey::Open(const std::string &path, Access access) {
     try {
-        if (FaultFires(StoreCall::kOpen, path, nullptr)) return RegistryKey(nullptr);
+        if (store::FaultFires(StoreCall::kOpen, path, nullptr, "HKEY_CURRENT_USER\\" + path))
+            return RegistryKey(nullptr);
         auto impl = std::make_unique<Impl>();
         impl->path = path;
-        const LONG rc =
-            RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, SamOf(access), &impl->key);
+        const LONG rc = RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, SamOf(access), &impl->key);
         if (rc != ERROR_SUCCESS) {
             impl->key = nullptr;
-            Fail(CallFailure("RegOpenKeyExA", path, nullptr, rc));
+            store::Fail(rc == ERROR_FILE_NOT_FOUND ? StoreFailure::kMissing : StoreFailure::kUnavailable,
+                        CallFailure("RegOpenKeyExA", path, nullptr, rc));
             return RegistryKey(nullptr);
         }
         return RegistryKey(std::move(impl));
     } catch (...) {
-        FailOutOfMemory();
+        store::FailOutOfMemory();
         return RegistryKey(nullptr);
     }
 }
@@ -128,25 +109,29 @@ RegistryKey RegistryKey::Open(const std::string &path, Access access) {
 bool RegistryKey::Read(const char *name, void *buffer, uint32_t *size, uint32_t *type) const {
     try {
         if (impl_ == nullptr || size == nullptr) {
-            Fail("a value was read through a key that is not open, or without a size");
+            store::Fail(StoreFailure::kUnavailable,
+                        "a value was read through a key that is not open, or without a size");
             return false;
         }
-        if (FaultFires(StoreCall::kRead, impl_->path, name == nullptr ? "" : name)) return false;
+        if (store::FaultFires(StoreCall::kRead, impl_->path, name == nullptr ? "" : name,
+                              "HKEY_CURRENT_USER\\" + impl_->path))
+            return false;
         // A copy of the size, so that a failure leaves the caller's unchanged
         // (ERROR_MORE_DATA would put the needed size there).
         DWORD length = *size;
         DWORD stored_type = REG_NONE;
-        const LONG rc = RegQueryValueExA(impl_->key, name, nullptr, &stored_type,
-                                         static_cast<BYTE *>(buffer), &length);
+        const LONG rc =
+            RegQueryValueExA(impl_->key, name, nullptr, &stored_type, static_cast<BYTE *>(buffer), &length);
         if (rc != ERROR_SUCCESS) {
-            Fail(CallFailure("RegQueryValueExA", impl_->path, name == nullptr ? "" : name, rc));
+            store::Fail(rc == ERROR_FILE_NOT_FOUND ? StoreFailure::kMissing : StoreFailure::kUnavailable,
+                        CallFailure("RegQueryValueExA", impl_->path, name == nullptr ? "" : name, rc));
             return false;
         }
         *size = static_cast<uint32_t>(length);
         if (type != nullptr) *type = static_cast<uint32_t>(stored_type);
         return true;
     } catch (...) {
-        FailOutOfMemory();
+        store::FailOutOfMemory();
         return false;
     }
 }
@@ -154,28 +139,25 @@ bool RegistryKey::Read(const char *name, void *buffer, uint32_t *size, uint32_t 
 bool RegistryKey::Write(const char *name, uint32_t type, const void *data, uint32_t size) {
     try {
         if (impl_ == nullptr || (data == nullptr && size > 0)) {
-            Fail("a value was written through a key that is not open, or without its data");
+            store::Fail(StoreFailure::kUnavailable,
+                        "a value was written through a key that is not open, or without its data");
             return false;
         }
-        if (FaultFires(StoreCall::kWrite, impl_->path, name == nullptr ? "" : name)) return false;
+        if (store::FaultFires(StoreCall::kWrite, impl_->path, name == nullptr ? "" : name,
+                              "HKEY_CURRENT_USER\\" + impl_->path))
+            return false;
         const LONG rc = RegSetValueExA(impl_->key, name, 0, static_cast<DWORD>(type),
                                        static_cast<const BYTE *>(data), static_cast<DWORD>(size));
         if (rc != ERROR_SUCCESS) {
-            Fail(CallFailure("RegSetValueExA", impl_->path, name == nullptr ? "" : name, rc));
+            store::Fail(rc == ERROR_FILE_NOT_FOUND ? StoreFailure::kMissing : StoreFailure::kUnavailable,
+                        CallFailure("RegSetValueExA", impl_->path, name == nullptr ? "" : name, rc));
             return false;
         }
         return true;
     } catch (...) {
-        FailOutOfMemory();
+        store::FailOutOfMemory();
         return false;
     }
-}
-
-std::string LastStoreError() { return t_last_error; }
-
-void SetStoreFaultHook(StoreFaultHook hook, void *context) {
-    t_fault_hook = hook;
-    t_fault_context = hook != nullptr ? context : nullptr;
 }
 
 }  // namespace lumo::platform
