@@ -6,60 +6,8 @@
 # Usage: bash bind_test.sh PATH-TO-LUMOTEXT SOURCE-DIR
 set -u
 
-if [ $# -ne 2 ]; then
-    echo "usage: bash bind_test.sh PATH-TO-LUMOTEXT SOURCE-DIR" >&2
-    exit 2
-fi
-tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-source_dir=$2
-sample=$source_dir/examples/sample.txt
-sample_sjis=$source_dir/examples/sample-sjis.txt
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-out=$work/out
-err=$work/err
-export LUMOTEXT_REGISTRY=$work/registry.sqlite3
+source "$(dirname "$0")/harness.sh" "$@"
 export LC_ALL=C.UTF-8
-
-passed=0
-failed=0
-current=""
-
-begin() { current=$1; }
-pass() { passed=$((passed + 1)); }
-fail() {
-    failed=$((failed + 1))
-    echo "FAIL: $current: $1"
-    if [ -s "$err" ]; then sed 's/^/    stderr: /' "$err" | head -5; fi
-}
-run() {
-    "$tool" "$@" >"$out" 2>"$err" </dev/null
-    status=$?
-}
-run_in() {
-    local input=$1
-    shift
-    "$tool" "$@" >"$out" 2>"$err" <"$input"
-    status=$?
-}
-expect_status() {
-    if [ "$status" -eq "$1" ]; then pass; else fail "exit status $status, expected $1"; fi
-}
-expect_stdout_empty() {
-    if [ ! -s "$out" ]; then pass; else fail "standard output is not empty"; fi
-}
-expect_stdout_has() {
-    if grep -qF -- "$1" "$out"; then pass; else fail "standard output lacks '$1'"; fi
-}
-expect_stderr_has() {
-    if grep -qF -- "$1" "$err"; then pass; else fail "standard error lacks '$1'"; fi
-}
-expect_stderr_empty() {
-    if [ ! -s "$err" ]; then pass; else fail "standard error is not empty"; fi
-}
-expect_same() {  # FILE-A FILE-B WHAT
-    if cmp -s "$1" "$2"; then pass; else fail "$3 differ"; fi
-}
 # slot ARGS...: a slot command that must succeed (setting up a case).
 slot() {
     if ! "$tool" slot "$@" >/dev/null 2>"$err"; then fail "setup 'lumotext slot $*' failed"; fi
@@ -333,5 +281,4 @@ run bind "$work/no-such-file"
 expect_status 1
 expect_stderr_has "No such file or directory"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -5,63 +5,7 @@
 # Usage: bash format_test.sh PATH-TO-LUMOTEXT SOURCE-DIR
 set -u
 
-if [ $# -ne 2 ]; then
-    echo "usage: bash format_test.sh PATH-TO-LUMOTEXT SOURCE-DIR" >&2
-    exit 2
-fi
-tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-source_dir=$2
-sample=$source_dir/examples/sample.txt
-sample_sjis=$source_dir/examples/sample-sjis.txt
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-out=$work/out
-err=$work/err
-
-passed=0
-failed=0
-current=""
-
-# begin NAME: starts a case; its checks below report under that name.
-begin() { current=$1; }
-pass() { passed=$((passed + 1)); }
-fail() {
-    failed=$((failed + 1))
-    echo "FAIL: $current: $1"
-    if [ -s "$err" ]; then sed 's/^/    stderr: /' "$err" | head -5; fi
-}
-
-# run ARGS...: runs the tool with no standard input; sets status.
-run() {
-    "$tool" "$@" >"$out" 2>"$err" </dev/null
-    status=$?
-}
-# run_in FILE ARGS...: runs the tool with FILE as standard input.
-run_in() {
-    local input=$1
-    shift
-    "$tool" "$@" >"$out" 2>"$err" <"$input"
-    status=$?
-}
-
-expect_status() {
-    if [ "$status" -eq "$1" ]; then pass; else fail "exit status $status, expected $1"; fi
-}
-expect_stdout_empty() {
-    if [ ! -s "$out" ]; then pass; else fail "standard output is not empty"; fi
-}
-expect_stdout_has() {
-    if grep -qF -- "$1" "$out"; then pass; else fail "standard output lacks '$1'"; fi
-}
-expect_stderr_has() {
-    if grep -qF -- "$1" "$err"; then pass; else fail "standard error lacks '$1'"; fi
-}
-expect_stderr_empty() {
-    if [ ! -s "$err" ]; then pass; else fail "standard error is not empty"; fi
-}
-expect_same() {  # FILE-A FILE-B WHAT
-    if cmp -s "$1" "$2"; then pass; else fail "$3 differ"; fi
-}
+source "$(dirname "$0")/harness.sh" "$@"
 
 # The text of a formatted sample, whatever its folding: line ends, leading
 # blanks (half- and full-width) and quote marks at line starts removed.
@@ -341,5 +285,4 @@ run format --fold 50 -o "$work/o/self.txt" "$work/o/self.txt"
 expect_status 0
 expect_same "$work/o/self.txt" "$work/from-file" "file formatted in place and standard output"
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -6,60 +6,8 @@
 # Usage: bash slot_test.sh PATH-TO-LUMOTEXT SOURCE-DIR
 set -u
 
-if [ $# -ne 2 ]; then
-    echo "usage: bash slot_test.sh PATH-TO-LUMOTEXT SOURCE-DIR" >&2
-    exit 2
-fi
-tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-source_dir=$2
-sample=$source_dir/examples/sample.txt
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-out=$work/out
-err=$work/err
-store=$work/registry.sqlite3
-export LUMOTEXT_REGISTRY=$store
+source "$(dirname "$0")/harness.sh" "$@"
 export LC_ALL=C.UTF-8
-
-passed=0
-failed=0
-current=""
-
-begin() { current=$1; }
-pass() { passed=$((passed + 1)); }
-fail() {
-    failed=$((failed + 1))
-    echo "FAIL: $current: $1"
-    if [ -s "$err" ]; then sed 's/^/    stderr: /' "$err" | head -5; fi
-}
-run() {
-    "$tool" "$@" >"$out" 2>"$err" </dev/null
-    status=$?
-}
-expect_status() {
-    if [ "$status" -eq "$1" ]; then pass; else fail "exit status $status, expected $1"; fi
-}
-expect_stdout_empty() {
-    if [ ! -s "$out" ]; then pass; else fail "standard output is not empty"; fi
-}
-expect_stdout_has() {
-    if grep -qF -- "$1" "$out"; then pass; else fail "standard output lacks '$1'"; fi
-}
-expect_stdout_lacks() {
-    if ! grep -qF -- "$1" "$out"; then pass; else fail "standard output has '$1'"; fi
-}
-expect_line() {  # the whole line, exactly
-    if grep -qxF -- "$1" "$out"; then pass; else fail "standard output lacks the line '$1'"; fi
-}
-expect_stderr_has() {
-    if grep -qF -- "$1" "$err"; then pass; else fail "standard error lacks '$1'"; fi
-}
-expect_stderr_empty() {
-    if [ ! -s "$err" ]; then pass; else fail "standard error is not empty"; fi
-}
-expect_same() {  # FILE-A FILE-B WHAT
-    if cmp -s "$1" "$2"; then pass; else fail "$3 differ"; fi
-}
 # The changed lines between two files, as "-old" and "+new".
 changes() { diff "$1" "$2" | grep '^[<>]' | sed -e 's/^< /-/' -e 's/^> /+/'; }
 # Every value row of the store, for checking what a command wrote.
@@ -509,5 +457,4 @@ for round in 1 2 3; do
 done
 export LUMOTEXT_REGISTRY=$store
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
