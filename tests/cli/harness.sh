@@ -54,6 +54,12 @@ expect_stdout_empty() {
 expect_stdout_has() {
     if grep -qF -- "$1" "$out"; then pass; else fail "standard output lacks '$1'"; fi
 }
+expect_stdout_lacks() {
+    if ! grep -qF -- "$1" "$out"; then pass; else fail "standard output has '$1'"; fi
+}
+expect_line() {  # the whole line, exactly
+    if grep -qxF -- "$1" "$out"; then pass; else fail "standard output lacks the line '$1'"; fi
+}
 expect_stderr_has() {
     if grep -qF -- "$1" "$err"; then pass; else fail "standard error lacks '$1'"; fi
 }
@@ -62,6 +68,12 @@ expect_stderr_empty() {
 }
 expect_same() {  # FILE-A FILE-B WHAT
     if cmp -s "$1" "$2"; then pass; else fail "$3 differ"; fi
+}
+
+# A misspelt check must fail the script, not pass it by doing nothing.
+command_not_found_handle() {
+    fail "no such command: $1"
+    return 127
 }
 
 # finish: the closing line that test runners read, and the exit status.
