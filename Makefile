@@ -3,7 +3,7 @@
 SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
-.PHONY: all deps test-deps run test build native asan mingw32 mingw64 linux32 bench clean
+.PHONY: all deps test-deps run test fuzz build native asan mingw32 mingw64 linux32 bench clean
 
 all: native
 
@@ -39,6 +39,11 @@ test: test-deps
 	@ctest --preset linux32 -j $(JOBS)
 	@ctest --preset mingw64 -j $(JOBS)
 	@scripts/check-dll.sh build/mingw32/Lumotext.dll
+	@scripts/fuzz.sh 30
+
+# Every fuzz target for a minute (scripts/fuzz.sh SECONDS [TARGET...] for more).
+fuzz: test-deps
+	@scripts/fuzz.sh 60
 
 bench:
 	@scripts/install-deps.sh bench

@@ -1,10 +1,11 @@
-// Throughput of LumoMultiLines on a large Japanese text at fold column 70.
-// The corpus is a Shift-JIS file named by LUMOTEXT_CORPUS (scripts/make-corpus.sh
-// builds one from Debian's Japanese documentation); without it a generated
-// text stands in.
+// Throughput of LumoMultiLines (each preset; hanging, word wrap only, fixed
+// column) and of BindLines on each result, on the first 1 MiB of whole lines
+// of the Shift-JIS file named by LUMOTEXT_CORPUS (scripts/make-corpus.sh),
+// at fold column 70; without that file a generated text stands in.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -15,6 +16,8 @@
 
 namespace {
 
+constexpr size_t kTextBytes = size_t{1} << 20;
+
 std::string GeneratedText() {
     // A paragraph of kana, kanji, punctuation and ASCII words, repeated.
     const std::string sentence =
@@ -23,48 +26,131 @@ std::string GeneratedText() {
         "\x82\xf0\x90\xae\x8c\x60\x82\xb5\x82\xdc\x82\xb7\x81\x42\x81\x75\x8b\xd6\x91\xa5"
         "\x81\x76\x82\xe0\x8e\xe7\x82\xe8\x82\xdc\x82\xb7\x81\x42";
     std::string text;
-    while (text.size() < (8u << 20)) {
+    while (text.size() < kTextBytes) {
         for (int i = 0; i < 6; ++i) text += sentence;
         text += "\r\n";
     }
     return text;
 }
 
-const std::string &Corpus() {
+const std::string &Text() {
     static const std::string text = [] {
         if (const char *path = std::getenv("LUMOTEXT_CORPUS")) {
             std::ifstream in(path, std::ios::binary);
             std::ostringstream data;
             data << in.rdbuf();
-            if (in && !data.str().empty()) return data.str();
+            std::string corpus = data.str();
+            if (corpus.size() > kTextBytes) {
+                const size_t end = corpus.rfind('\n', kTextBytes);
+                corpus.resize(end == std::string::npos ? kTextBytes : end + 1);
+            }
+            if (in && !corpus.empty()) return corpus;
         }
         return GeneratedText();
     }();
     return text;
 }
 
-void FormatPreset(benchmark::State &state) {
-    const std::string &text = Corpus();
+struct Records {
     IndentSettings indent;
     FoldSettings fold;
     HeaderSettings header;
-    const auto preset = static_cast<int32_t>(state.range(0));
-    lumo::FillIndentPreset(&indent, preset);
-    lumo::FillFoldPreset(&fold, preset);
-    lumo::FillHeaderPreset(&header, preset);
-    fold.foldnum = 70;
+};
+
+// The settings measured: the presets, and preset 2 with one thing changed.
+struct Setting {
+    const char *name;
+    int32_t preset;
+    void (*change)(Records *);
+};
+
+const Setting kSettings[] = {
+    {"preset0", 0, nullptr},
+    {"preset1", 1, nullptr},
+    {"preset2", 2, nullptr},
+    {"hanging", 2, [](Records *r) { r->fold.wraptype = (r->fold.wraptype & ~WRAP_PUSH_OUT) | WRAP_HANG; }},
+    {"wordwrap_only", 2, [](Records *r) { r->fold.tailwrap_flag = TAIL_WORDWRAP; }},
+    {"fixed_column", 2,
+     [](Records *r) {
+         r->indent.styles = STYLE_INDENT | STYLE_FIXED_COLUMN;
+         r->indent.sub_styles = 0;
+         r->indent.fixed_indent_column = 4;
+     }},
+};
+
+Records RecordsFor(const Setting &setting) {
+    Records r;
+    lumo::FillIndentPreset(&r.indent, setting.preset);
+    lumo::FillFoldPreset(&r.fold, setting.preset);
+    lumo::FillHeaderPreset(&r.header, setting.preset);
+    r.fold.foldnum = 70;
+    if (setting.change != nullptr) setting.change(&r);
+    return r;
+}
+
+// The text folded with the setting, as BindLines gets it.
+std::string Folded(Records r) {
+    const std::string &text = Text();
     std::vector<char> output(text.size() * 2 + 1024);
-    FormatRequest request{FORMAT_REQUEST_SIZE, text.c_str(), output.data(),
-                          static_cast<uint32_t>(output.size()), 8, 80};
+    FormatRequest request{FORMAT_REQUEST_SIZE, text.c_str(), output.data(), static_cast<uint32_t>(output.size()),
+                          8, 80};
+    if (LumoMultiLines(&request, &r.indent, &r.fold, &r.header) != FORMAT_DONE) return {};
+    return output.data();
+}
+
+void FormatBench(benchmark::State &state, const Setting &setting) {
+    const std::string &text = Text();
+    Records r = RecordsFor(setting);
+    std::vector<char> output(text.size() * 2 + 1024);
+    FormatRequest request{FORMAT_REQUEST_SIZE, text.c_str(), output.data(), static_cast<uint32_t>(output.size()),
+                          8, 80};
     for (auto _ : state) {
-        const int32_t result = LumoMultiLines(&request, &indent, &fold, &header);
-        if (result != 0) state.SkipWithError("formatting failed");
+        if (LumoMultiLines(&request, &r.indent, &r.fold, &r.header) != FORMAT_DONE) {
+            state.SkipWithError("formatting failed");
+            break;
+        }
         benchmark::DoNotOptimize(output.data());
+        benchmark::ClobberMemory();
     }
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
-BENCHMARK(FormatPreset)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+void BindBench(benchmark::State &state, const Setting &setting) {
+    Records r = RecordsFor(setting);
+    const std::string folded = Folded(r);
+    if (folded.empty()) {
+        state.SkipWithError("formatting failed");
+        return;
+    }
+    std::vector<char> output(folded.size() + 1);
+    for (auto _ : state) {
+        LineJob job{};
+        job.record_size = LINE_JOB_SIZE;
+        job.text = folded.c_str();
+        job.output = output.data();
+        job.capacity = static_cast<uint32_t>(output.size());
+        job.newline = NEWLINE_CRLF;
+        BindLines(&job, &r.indent);
+        benchmark::DoNotOptimize(output.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(folded.size()));
+}
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char **argv) {
+    for (const Setting &setting : kSettings) {
+        benchmark::RegisterBenchmark((std::string("LumoMultiLines/") + setting.name).c_str(), FormatBench, setting)
+            ->Unit(benchmark::kMillisecond);
+    }
+    for (const Setting &setting : kSettings) {
+        benchmark::RegisterBenchmark((std::string("BindLines/") + setting.name).c_str(), BindBench, setting)
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -3,7 +3,9 @@
 // rename(2) on POSIX systems and MoveFileEx on Windows.
 #include "file_io.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,6 +18,7 @@
 #include <sys/stat.h>
 #include <windows.h>
 #else
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -160,6 +163,21 @@ bool ReplaceByRename(const std::string &path, std::string_view data, std::string
 
 #endif
 
+// The size of an open regular file, so that it is read into a buffer of that
+// size at once; 0 for a pipe or terminal, or when it cannot be told.
+size_t RegularFileSize(std::FILE *file) {
+#ifdef _WIN32
+    struct _stat64 info;
+    if (_fstat64(_fileno(file), &info) != 0 || (info.st_mode & _S_IFMT) != _S_IFREG) return 0;
+#else
+    struct stat info;
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) return 0;
+#endif
+    // A size that a 32-bit process cannot hold is no help either.
+    if (info.st_size <= 0 || static_cast<uint64_t>(info.st_size) >= SIZE_MAX / 2) return 0;
+    return static_cast<size_t>(info.st_size);
+}
+
 }  // namespace
 
 bool ReadWholeFile(const std::string &path, std::FILE *stdin_stream, std::string *data, std::string *error) {
@@ -171,12 +189,19 @@ bool ReadWholeFile(const std::string &path, std::FILE *stdin_stream, std::string
         return false;
     }
     data->clear();
+    // One byte more than the file's size, so that its end shows at once; a
+    // file that grows meanwhile, and a stream, take more rounds.
+    size_t capacity = std::max(RegularFileSize(file) + 1, kBlockBytes);
     size_t size = 0;
     for (;;) {
-        data->resize(size + kBlockBytes);
-        const size_t got = std::fread(data->data() + size, 1, kBlockBytes, file);
+        data->reserve(capacity);
+        PreferHugePages(data->data(), data->capacity());
+        data->resize(capacity);
+        const size_t want = capacity - size;
+        const size_t got = std::fread(data->data() + size, 1, want, file);
         size += got;
-        if (got < kBlockBytes) break;
+        if (got < want) break;
+        capacity += capacity;
     }
     data->resize(size);
     const bool failed = std::ferror(file) != 0;
@@ -206,6 +231,22 @@ bool WriteToStream(std::FILE *stream, std::string_view data, const char *name, s
 
 bool ReplaceFileContents(const std::string &path, std::string_view data, std::string *error) {
     return ReplaceByRename(path, data, error);
+}
+
+void PreferHugePages(void *data, size_t size) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr size_t kLarge = size_t{8} << 20;
+    if (size < kLarge) return;
+    // madvise takes whole pages; the buffer's first and last part pages keep
+    // small ones.
+    const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+    const auto begin = (reinterpret_cast<uintptr_t>(data) + page - 1) & ~(page - 1);
+    const auto end = (reinterpret_cast<uintptr_t>(data) + size) & ~(page - 1);
+    madvise(reinterpret_cast<void *>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)size;
+#endif
 }
 
 void UseBinaryMode(std::FILE *stream) {

@@ -28,8 +28,22 @@ uint64_t FirstCapacity(size_t text_length);
 // Formats text (code page 932, no NUL in it) into *output. False, with
 // *error set, when the formatter fails or the result would need 4 GiB or
 // more. first_capacity is the size of the first buffer tried; 0 picks
-// FirstCapacity (tests pass small sizes to exercise the growth).
+// FirstCapacity (tests pass small sizes to exercise the growth). With
+// first_capacity 0, a text of kParallelBytes or more is formatted in
+// stretches of at most kStretchBytes, two at a time.
 bool FormatText(const std::string &text, FormatSettings *settings, std::string *output, std::string *error,
                 uint64_t first_capacity = 0);
+
+constexpr size_t kParallelBytes = size_t{256} << 10;
+constexpr size_t kStretchBytes = size_t{1} << 20;
+
+// Formats text as FormatText does, with the same output, result and message,
+// but cut into stretches of whole lines of about stretch_bytes (>= 1) each,
+// formatted two at a time on two threads where the platform has them. Every
+// line is formatted on its own, so once the header block is off the
+// stretches are independent. Only the stretches' own buffers come on top of
+// the text and its output.
+bool FormatInStretches(const std::string &text, FormatSettings *settings, std::string *output,
+                       std::string *error, size_t stretch_bytes);
 
 }  // namespace lumo::cli

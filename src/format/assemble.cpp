@@ -40,8 +40,14 @@ constexpr char kCrLf[] = "\r\n";
 
 uint64_t EstimateLineOutput(const LineJob &job, size_t text_length, uint32_t tab_width,
                             const FoldSettings &fold) {
+    // Tabs are rare: memchr skips from one to the next.
     uint64_t tabs = 0;
-    for (size_t i = 0; i < text_length; ++i) tabs += job.text[i] == '\t';
+    const char *const end = job.text + text_length;
+    const char *p = job.text;
+    while ((p = static_cast<const char *>(std::memchr(p, '\t', static_cast<size_t>(end - p)))) != nullptr) {
+        ++tabs;
+        ++p;
+    }
     const uint64_t b = text_length + tabs * tab_width;
     const auto prefix = static_cast<uint32_t>(strnlen(job.prefix, sizeof job.prefix));
     // The fewest bytes a segment holds when the break moves back as far as it
@@ -52,7 +58,8 @@ uint64_t EstimateLineOutput(const LineJob &job, size_t text_length, uint32_t tab
 }
 
 AssembleResult AssembleLine(const CodePage &cp, LineJob *job, size_t text_length,
-                            uint32_t tab_width, FoldSettings *fold, size_t *length) {
+                            uint32_t tab_width, FoldSettings *fold, size_t *length,
+                            const FoldTables *tables) {
     const uint32_t saved = fold->foldnum;
     const char *text = job->text;
     const char *line_end = text + text_length;
@@ -70,7 +77,7 @@ AssembleResult AssembleLine(const CodePage &cp, LineJob *job, size_t text_length
             sink.Append(job->prefix, prefix_length);
             fold->foldnum = saved - static_cast<uint32_t>(prefix_length);
         }
-        const char *end = FindBreak(cp, text, line_end, position, tab_width, *fold);
+        const char *end = FindBreak(cp, text, line_end, position, tab_width, *fold, tables);
         const auto segment_length = static_cast<size_t>(end - position);
         sink.Append(position, segment_length);
         // The last segment of a terminated line carries its own terminator.

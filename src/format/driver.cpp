@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <memory>
+#include <new>
 
 #include "format/assemble.h"
 #include "format/line_buffer.h"
@@ -47,10 +49,20 @@ private:
     bool overflow_ = false;
 };
 
+// The character sets of the call as tables, built once from the records'
+// terminated copies; 64 KiB, so they live on the heap.
+struct CallTables {
+    CallTables(const CodePage &cp, const FoldSettings &fold_settings, const IndentSettings &indent)
+        : fold(cp, fold_settings), classify(cp, indent) {}
+
+    FoldTables fold;
+    ClassifyTables classify;
+};
+
 // The end of the logical line at p and its terminator kind; a line without
 // terminator leaves the kind as it was.
 const char *LineEnd(const char *p, uint32_t *kind) {
-    while (!IsLineEnd(static_cast<unsigned char>(*p))) ++p;
+    p += std::strcspn(p, "\r\n");  // stops at the NUL too
     if (p[0] == '\r' && p[1] == '\n') {
         *kind = NEWLINE_CRLF;
         return p + 2;
@@ -69,7 +81,7 @@ const char *LineEnd(const char *p, uint32_t *kind) {
 // Formats one line into work, growing it until the line fits. Returns
 // FORMAT_DONE with *length set, FORMAT_NO_COLUMN or FORMAT_NO_MEMORY.
 int32_t FormatLine(const CodePage &cp, LineJob *job, size_t text_length, uint32_t tab_width,
-                   FoldSettings *fold, LineBuffer *work, size_t *length) {
+                   FoldSettings *fold, const FoldTables &tables, LineBuffer *work, size_t *length) {
     constexpr uint64_t kMaxCapacity = std::numeric_limits<uint32_t>::max();
     uint64_t capacity = EstimateLineOutput(*job, text_length, tab_width, *fold) + 1;
     for (;;) {
@@ -77,7 +89,7 @@ int32_t FormatLine(const CodePage &cp, LineJob *job, size_t text_length, uint32_
         if (!work->Reserve(static_cast<size_t>(capacity))) return FORMAT_NO_MEMORY;
         job->output = work->data();
         job->capacity = static_cast<uint32_t>(capacity);
-        switch (AssembleLine(cp, job, text_length, tab_width, fold, length)) {
+        switch (AssembleLine(cp, job, text_length, tab_width, fold, length, &tables)) {
         case AssembleResult::kDone: return FORMAT_DONE;
         case AssembleResult::kNoColumn: return FORMAT_NO_COLUMN;
         case AssembleResult::kTooSmall: break;
@@ -110,6 +122,8 @@ int32_t MultiLines(FormatRequest *request, IndentSettings *indent_record,
     } write_back{indent_record, indent};
 
     const CodePage cp;
+    const std::unique_ptr<const CallTables> tables(new (std::nothrow) CallTables(cp, fold, indent));
+    if (tables == nullptr) return FORMAT_NO_MEMORY;
     const char *source = request->source != nullptr ? request->source : "";
     OutputSink output(request->output, request->capacity);
     const char *body = SkipHeader(source, header);
@@ -128,13 +142,14 @@ int32_t MultiLines(FormatRequest *request, IndentSettings *indent_record,
         text.data()[line_length] = '\0';
         job.text = text.data();
 
-        ClassifyLine(cp, &job, &indent);
+        ClassifyLine(cp, &job, &indent, &tables->classify);
         if ((indent.sub_styles & SUB_KEEP_QUOTED) && (job.flags & LINE_QUOTED)) {
             output.Append(line, line_length);
             job.output = nullptr;
         } else {
             size_t length = 0;
-            const int32_t result = FormatLine(cp, &job, line_length, request->tab_width, &fold, &work, &length);
+            const int32_t result =
+                FormatLine(cp, &job, line_length, request->tab_width, &fold, tables->fold, &work, &length);
             if (result != FORMAT_DONE) return result;
             output.Append(job.output, length);
         }

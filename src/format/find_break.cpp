@@ -2,6 +2,8 @@
 // wrap and push-out take turns (or word wrap then hanging) within the limit.
 #include "format/find_break.h"
 
+#include <cstring>
+
 #include "format/line_end_rules.h"
 
 namespace lumo {
@@ -27,12 +29,34 @@ private:
     size_t count_ = 0;
 };
 
+// The first byte in [p, end) at or below CR (a tab, a line end or another
+// control byte), or end. Eight bytes are tested at a time: a byte below 0x0E
+// sets its top bit in (word - 0x0E0E...) & ~word, and no other byte can
+// unless such a byte comes before it.
+const char *SkipPrintable(const char *p, const char *end) {
+    constexpr uint64_t kOnes = 0x0101010101010101u;
+    constexpr uint64_t kTops = 0x8080808080808080u;
+    for (; end - p >= 8; p += 8) {
+        uint64_t word;
+        std::memcpy(&word, p, sizeof word);
+        if (((word - kOnes * (kCr + 1)) & ~word & kTops) != 0) break;
+    }
+    while (p < end && static_cast<unsigned char>(*p) > kCr) ++p;
+    return p;
+}
+
 // Walks while the column is below the fold column; a character that starts
-// before the fold column is taken whole, however far it reaches.
-const char *MeasureFold(const CodePage &cp, const char *segment, uint32_t tab_width,
+// before the fold column is taken whole, however far it reaches. Up to the
+// first tab, line end or other control byte every character is as many
+// columns wide as it has bytes, so that stretch is crossed without a walk.
+const char *MeasureFold(const CodePage &cp, const char *segment, const char *line_end, uint32_t tab_width,
                         uint32_t foldnum) {
-    uint64_t column = 0;
-    const char *p = segment;
+    const bool line_reaches_fold = static_cast<uint64_t>(line_end - segment) > foldnum;
+    const char *p = SkipPrintable(segment, line_reaches_fold ? segment + foldnum : line_end);
+    // The walk lands on p, or steps over it with a two-byte character.
+    if (p > segment && StartsDoubleByteInText(cp, segment, p - 1)) ++p;
+
+    auto column = static_cast<uint64_t>(p - segment);
     while (column < foldnum && !IsLineEnd(static_cast<unsigned char>(*p))) {
         const size_t length = cp.CharLength(p);
         if (length == 2) {
@@ -50,8 +74,9 @@ const char *MeasureFold(const CodePage &cp, const char *segment, uint32_t tab_wi
 }  // namespace
 
 const char *FindBreak(const CodePage &cp, const char *line_start, const char *line_end,
-                      const char *segment, uint32_t tab_width, const FoldSettings &fold) {
-    const char *fold_position = MeasureFold(cp, segment, tab_width, fold.foldnum);
+                      const char *segment, uint32_t tab_width, const FoldSettings &fold,
+                      const FoldTables *tables) {
+    const char *fold_position = MeasureFold(cp, segment, line_end, tab_width, fold.foldnum);
     if (IsLineEnd(static_cast<unsigned char>(*fold_position))) return line_end;
 
     const bool wordwrap = fold.tailwrap_flag & TAIL_WORDWRAP;
@@ -63,7 +88,7 @@ const char *FindBreak(const CodePage &cp, const char *line_start, const char *li
     if (static_cast<uint64_t>(fold_position - segment) > uint64_t{fold.maxmove_leftwise} + 1) {
         limit = fold_position - fold.maxmove_leftwise;
     }
-    if (StartsDoubleByte(cp, segment, limit - 1)) ++limit;
+    if (StartsDoubleByteInText(cp, segment, limit - 1)) ++limit;
     if (fold_position <= limit) return fold_position;
 
     const char *brk = fold_position;
@@ -72,7 +97,7 @@ const char *FindBreak(const CodePage &cp, const char *line_start, const char *li
         bool wordwrap_moved = false;
         bool pushout_moved = false;
         if (wordwrap) {
-            const char *moved = WordWrapBreak(cp, brk, segment, line_start, fold);
+            const char *moved = WordWrapBreak(cp, brk, segment, line_start, fold, tables);
             if (moved != nullptr) {
                 if (moved <= segment) return fold_position;  // no character would be left
                 if (moved != brk && held.Holds(moved)) return brk;
@@ -84,7 +109,7 @@ const char *FindBreak(const CodePage &cp, const char *line_start, const char *li
         }
         if (kinsoku && (first_pass || wordwrap_moved)) {
             if (fold.wraptype & WRAP_PUSH_OUT) {
-                const char *moved = PushOutBreak(cp, brk, limit, fold);
+                const char *moved = PushOutBreak(cp, brk, limit, fold, tables);
                 if (moved != nullptr) {
                     if (held.Holds(moved)) return brk;
                     brk = moved;
@@ -93,7 +118,7 @@ const char *FindBreak(const CodePage &cp, const char *line_start, const char *li
                     if (brk <= limit) return brk;
                 }
             } else if (fold.wraptype & WRAP_HANG) {
-                const char *moved = HangBreak(cp, brk, segment, fold);
+                const char *moved = HangBreak(cp, brk, segment, fold, tables);
                 return moved != nullptr ? moved : brk;  // hanging has the last word
             }
         }

@@ -19,13 +19,6 @@ const char *CharBefore(const CodePage &cp, const char *from, const char *pos) {
 
 }  // namespace
 
-int KinsokuClass(const CodePage &cp, const char *p, const FoldSettings &fold) {
-    const uint32_t code = cp.CharCode(p);
-    if (cp.InSet(fold.chars_not_for_head, code)) return 1;
-    if (cp.InSet(fold.chars_not_for_tail, code)) return 2;
-    return 0;
-}
-
 bool IsWordByte(unsigned char byte, uint32_t wraptype, const char *chars_for_wordwrap) {
     if (wraptype & WRAP_ASCII) return byte >= 0x21 && byte <= 0x7E;
     if (IsAlnum(byte)) return true;
@@ -33,17 +26,35 @@ bool IsWordByte(unsigned char byte, uint32_t wraptype, const char *chars_for_wor
     return byte != 0 && std::strchr(chars_for_wordwrap, byte) != nullptr;
 }
 
+FoldTables::FoldTables(const CodePage &cp, const FoldSettings &fold)
+    : not_for_head(cp, fold.chars_not_for_head), not_for_tail(cp, fold.chars_not_for_tail) {
+    for (int byte = 0; byte < 256; ++byte) {
+        word_byte[byte] = IsWordByte(static_cast<unsigned char>(byte), fold.wraptype, fold.chars_for_wordwrap);
+    }
+}
+
+int KinsokuClass(const CodePage &cp, const char *p, const FoldSettings &fold, const FoldTables *tables) {
+    const uint32_t code = cp.CharCode(p);
+    const CharSet head(fold.chars_not_for_head, tables != nullptr ? &tables->not_for_head : nullptr);
+    const CharSet tail(fold.chars_not_for_tail, tables != nullptr ? &tables->not_for_tail : nullptr);
+    if (head.Contains(cp, code)) return 1;
+    if (tail.Contains(cp, code)) return 2;
+    return 0;
+}
+
 const char *WordWrapBreak(const CodePage &cp, const char *brk, const char *segment,
-                          const char *line_start, const FoldSettings &fold) {
+                          const char *line_start, const FoldSettings &fold, const FoldTables *tables) {
     // A half-width space at the break stays at the end of the line.
     if (static_cast<unsigned char>(*brk) == kSpace) return brk + 1;
 
+    const auto is_word_byte = [&](char byte) {
+        const auto u = static_cast<unsigned char>(byte);
+        return tables != nullptr ? tables->word_byte[u] : IsWordByte(u, fold.wraptype, fold.chars_for_wordwrap);
+    };
     // Take word bytes backward, the byte at the break first.
-    const char *wordset = fold.chars_for_wordwrap;
     uint64_t taken = 0;
     const char *p = brk;
-    while (taken < fold.maxmove_leftwise &&
-           IsWordByte(static_cast<unsigned char>(*p), fold.wraptype, wordset)) {
+    while (taken < fold.maxmove_leftwise && is_word_byte(*p)) {
         ++taken;
         if (p == line_start) return line_start;  // the run reaches the line head
         --p;
@@ -55,11 +66,11 @@ const char *WordWrapBreak(const CodePage &cp, const char *brk, const char *segme
 }
 
 const char *PushOutBreak(const CodePage &cp, const char *brk, const char *limit,
-                         const FoldSettings &fold) {
-    int next = KinsokuClass(cp, brk, fold);
+                         const FoldSettings &fold, const FoldTables *tables) {
+    int next = KinsokuClass(cp, brk, fold, tables);
     const char *current = CharBefore(cp, limit, brk);
     while (current > limit) {
-        const int prev = KinsokuClass(cp, current, fold);
+        const int prev = KinsokuClass(cp, current, fold, tables);
         const char *candidate = current + cp.CharLength(current);
         if (prev != 2 && next != 1) return candidate == brk ? nullptr : candidate;
         next = prev;
@@ -70,12 +81,12 @@ const char *PushOutBreak(const CodePage &cp, const char *brk, const char *limit,
 }
 
 const char *HangBreak(const CodePage &cp, const char *brk, const char *segment,
-                      const FoldSettings &fold) {
-    int prev = KinsokuClass(cp, CharBefore(cp, segment, brk), fold);
+                      const FoldSettings &fold, const FoldTables *tables) {
+    int prev = KinsokuClass(cp, CharBefore(cp, segment, brk), fold, tables);
     uint64_t count = 0;
     const char *p = brk;
     while (count <= fold.maxmove_rightwise && !IsLineEnd(static_cast<unsigned char>(*p))) {
-        const int cur = KinsokuClass(cp, p, fold);
+        const int cur = KinsokuClass(cp, p, fold, tables);
         if (cur != 1 && prev != 2) break;
         prev = cur;
         p += cp.CharLength(p);

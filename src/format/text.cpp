@@ -18,14 +18,28 @@ bool CodePage::InSet(const char *set, uint32_t code) const {
     return false;
 }
 
+CharTable::CharTable(const CodePage &cp, const char *set) : bits_{} {
+    for (const char *p = set; *p != '\0'; p += cp.CharLength(p)) {
+        const uint32_t code = cp.CharCode(p);
+        bits_[code >> 6] |= uint64_t{1} << (code & 63);
+    }
+}
+
 bool StartsDoubleByte(const CodePage &cp, const char *start, const char *pos) {
     if (pos < start) return false;
-    const char *p = start;
-    while (p < pos) {
-        if (*p == '\0') return false;
-        p += cp.CharLength(p);
-    }
-    return p == pos && cp.CharLength(p) == 2;
+    // The walk stops at a NUL before pos.
+    if (std::memchr(start, '\0', static_cast<size_t>(pos - start)) != nullptr) return false;
+    return StartsDoubleByteInText(cp, start, pos);
+}
+
+bool StartsDoubleByteInText(const CodePage &cp, const char *start, const char *pos) {
+    // Walking from start, the byte behind a one-byte character is always a
+    // character start, whether the walk stood on that byte or on the one
+    // before it. From the last such start before pos only two-byte
+    // characters follow, so the walk lands on pos when they pair up.
+    const char *p = pos;
+    while (p > start && cp.CharLength(p - 1) == 2) --p;
+    return (pos - p) % 2 == 0 && cp.CharLength(pos) == 2;
 }
 
 void AppendNewline(char *string, uint32_t kind) {

@@ -1,6 +1,7 @@
 // The character model shared by formatting, classification and binding: a
 // lead-byte table taken from the platform once per call, character lengths and
-// codes, set membership, and the small text primitives on line terminators.
+// codes, set membership (walked, or through a table built once per call), and
+// the small text primitives on line terminators.
 #pragma once
 
 #include <cstddef>
@@ -46,9 +47,44 @@ private:
     bool lead_[256];
 };
 
+// A character set as a table of one bit per character code (one-byte codes
+// below 0x100, two-byte codes above), built once per formatting call from
+// the NUL-terminated set, so that a test is one load instead of a walk over
+// the set. It answers exactly as CodePage::InSet does for that set.
+class CharTable {
+public:
+    CharTable(const CodePage &cp, const char *set);
+
+    bool Contains(uint32_t code) const { return (bits_[code >> 6] >> (code & 63)) & 1; }
+
+private:
+    uint64_t bits_[0x10000 / 64];  // CharCode is below 0x10000
+};
+
+// A character set as the scans test it: the set itself, and its table when
+// the call built one (else each test walks the set).
+class CharSet {
+public:
+    CharSet(const char *chars, const CharTable *table = nullptr) : chars_(chars), table_(table) {}  // NOLINT
+
+    bool Contains(const CodePage &cp, uint32_t code) const {
+        return table_ != nullptr ? table_->Contains(code) : cp.InSet(chars_, code);
+    }
+
+private:
+    const char *chars_;
+    const CharTable *table_;
+};
+
 // True when walking from start one character at a time lands exactly on pos
-// and a two-byte character begins there.
+// and a two-byte character begins there. The walk is not taken: a one-byte
+// character always ends where one begins, so only the two-byte characters
+// just before pos are counted, and a NUL before pos still answers false.
 bool StartsDoubleByte(const CodePage &cp, const char *start, const char *pos);
+
+// The same for a stretch [start, pos) known to hold no NUL, as a segment's
+// text in front of its fold position is, without looking for one.
+bool StartsDoubleByteInText(const CodePage &cp, const char *start, const char *pos);
 
 // Appends CR when the kind has bit 0x2, then LF when it has bit 0x1, then NUL.
 void AppendNewline(char *string, uint32_t kind);

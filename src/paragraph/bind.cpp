@@ -1,6 +1,7 @@
 // Binding walks the block once with a write position that never overtakes the
-// read position: line breaks are dropped, and at the head of each joined line
-// the prefix and the selected blanks are skipped.
+// read position, so the output may be the block itself: line breaks are
+// dropped, and at the head of each joined line the prefix and the selected
+// blanks are skipped.
 #include "paragraph/bind.h"
 
 #include <cstring>
@@ -48,19 +49,25 @@ int32_t Bind(LineJob *job, IndentSettings *indent_record) {
 
     const char *read = text;
     char *write = job->output;
-    while (*read != '\0') {
-        if (*read != '\r' && *read != '\n') {
-            *write++ = *read++;
-            continue;
-        }
+    for (;;) {
+        const size_t run = std::strcspn(read, "\r\n");
+        std::memmove(write, read, run);  // write never passes read, but may meet it
+        write += run;
+        read += run;
+        if (*read == '\0') break;
         while (*read == '\r' || *read == '\n') ++read;
         if (std::strncmp(read, prefix, prefix_length) == 0) read += prefix_length;
         if (strip) {
             while (*read != '\0' && cp.InSet(blanks, cp.CharCode(read))) read += cp.CharLength(read);
         }
     }
+    // read stands on the block's NUL, so the block's length comes free. Its
+    // last bytes are as they were, also when the output is the block itself:
+    // a terminator there was skipped, never copied over, and text copied over
+    // text is never CR or LF.
+    const bool restore = EndsWithNewline(text, static_cast<size_t>(read - text), job->newline);
     *write = '\0';
-    if (EndsWithNewline(text, job->newline)) AppendNewline(job->output, job->newline);
+    if (restore) AppendNewline(write, job->newline);
     return 0;
 }
 

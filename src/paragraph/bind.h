@@ -10,9 +10,9 @@
 namespace lumo {
 
 // job->text is the block, job->output receives the bound text and must hold
-// the block's length plus one byte; job->newline is the terminator restored
-// at the end when the block ends with it. Writes job->flags and job->prefix.
-// Returns 0.
+// the block's length plus one byte; it may be the block's own buffer.
+// job->newline is the terminator restored at the end when the block ends
+// with it. Writes job->flags and job->prefix. Returns 0.
 int32_t Bind(LineJob *job, IndentSettings *indent);
 
 }  // namespace lumo

@@ -1,6 +1,7 @@
 // The clipboard off Windows: one text held by the process, behind a mutex,
 // with the same open, lock, empty and replace steps as the system clipboard.
 #include <cstring>
+#include <exception>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -29,7 +30,13 @@ MemoryClipboard &Shared() {
 
 GlobalBlock GlobalBlock::Allocate(size_t size) {
     if (ClipboardFault(ClipboardCall::kAllocate)) return GlobalBlock(nullptr);
-    return GlobalBlock(new (std::nothrow) Block(size > 0 ? size : 1, '\0'));
+    // Like GlobalAlloc, a block that cannot be had is an invalid one: an
+    // exception would leave through the library's C interface into the host.
+    try {
+        return GlobalBlock(new Block(size > 0 ? size : 1, '\0'));
+    } catch (const std::exception &) {
+        return GlobalBlock(nullptr);
+    }
 }
 
 GlobalBlock::GlobalBlock(GlobalBlock &&other) noexcept : handle_(other.handle_), locked_(other.locked_) {

@@ -93,20 +93,37 @@ std::string GroupKey(const char *vendor, int32_t slot, const char *group) {
     return SlotKey(vendor, slot) + "\\" + group;
 }
 
+// What a value that cannot be read leaves in its field: 0 or the empty
+// string, or what the record held before the load (a fallback such as a
+// preset, which the load then only overwrites with what it found).
+enum class OnMissing { kZero, kKeep };
+
 uint32_t LoadRecord(void *record, size_t record_size, const std::vector<ValueSpec> &values,
-                    const std::string &path) {
+                    const std::string &path, OnMissing on_missing = OnMissing::kZero) {
     auto *bytes = static_cast<unsigned char *>(record);
-    std::memset(record, 0, record_size);
+    if (on_missing == OnMissing::kZero) std::memset(record, 0, record_size);
     const RegistryKey key = RegistryKey::Open(path, platform::Access::kRead);
     if (!key.valid()) return MASK_KEY;
     uint32_t mask = 0;
+    std::vector<unsigned char> before;
     for (const ValueSpec &value : values) {
         unsigned char *field = bytes + value.offset;
+        // A failed read may have written part of the field.
+        if (on_missing == OnMissing::kKeep) before.assign(field, field + value.size);
         uint32_t size = value.size;
         if (!key.Read(value.name.c_str(), field, &size)) {
             mask |= value.mask;
-            std::memset(field, 0, value.size);
-        } else if (value.stored != Stored::kNumber) {
+            if (on_missing == OnMissing::kKeep) {
+                std::memcpy(field, before.data(), value.size);
+            } else {
+                std::memset(field, 0, value.size);
+            }
+            continue;
+        }
+        // What the value did not fill is zero, as in a load over a cleared
+        // record, so that no fallback byte hides behind a loaded text.
+        if (on_missing == OnMissing::kKeep) std::memset(field + size, 0, value.size - size);
+        if (value.stored != Stored::kNumber) {
             // A stored text that fills its field without a NUL keeps all but
             // its last byte, so that the field always ends inside itself.
             field[value.size - 1] = '\0';
@@ -164,6 +181,29 @@ uint32_t LoadHeaderSettings(HeaderSettings *record, int32_t slot, const char *ve
     if (slot == 0) return static_cast<uint32_t>(FillHeaderPreset(record, 2));
     if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
     return LoadRecord(record, sizeof *record, HeaderValues(), GroupKey(vendor, slot, "lumoheader"));
+}
+
+uint32_t LoadIndentSettingsOver(IndentSettings *record, int32_t slot, const char *vendor) {
+    if (slot == 0) return static_cast<uint32_t>(FillIndentPreset(record, 2));
+    if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
+    return LoadRecord(record, sizeof *record, IndentValues(), GroupKey(vendor, slot, "indent"),
+                      OnMissing::kKeep);
+}
+
+uint32_t LoadFoldSettingsOver(FoldSettings *record, int32_t slot, const char *vendor) {
+    if (slot == 0) return static_cast<uint32_t>(FillFoldPreset(record, 2));
+    if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
+    const uint32_t mask = LoadRecord(record, sizeof *record, FoldValues(true),
+                                     GroupKey(vendor, slot, "foldpos"), OnMissing::kKeep);
+    if (mask != MASK_KEY) record->foldnum = 0;  // derived, never stored
+    return mask;
+}
+
+uint32_t LoadHeaderSettingsOver(HeaderSettings *record, int32_t slot, const char *vendor) {
+    if (slot == 0) return static_cast<uint32_t>(FillHeaderPreset(record, 2));
+    if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
+    return LoadRecord(record, sizeof *record, HeaderValues(), GroupKey(vendor, slot, "lumoheader"),
+                      OnMissing::kKeep);
 }
 
 uint32_t SaveIndentSettings(const IndentSettings &record, int32_t slot, const char *vendor) {

@@ -22,6 +22,14 @@ uint32_t LoadIndentSettings(IndentSettings *record, int32_t slot, const char *ve
 uint32_t LoadFoldSettings(FoldSettings *record, int32_t slot, const char *vendor);
 uint32_t LoadHeaderSettings(HeaderSettings *record, int32_t slot, const char *vendor);
 
+// The same loads over a record that already holds fallback values (for the
+// settings dialogs, preset 2): a value that cannot be read keeps the
+// record's own, and a missing key or a bad slot number leaves the record as
+// it was. Same results as above; foldnum becomes 0 when the key was found.
+uint32_t LoadIndentSettingsOver(IndentSettings *record, int32_t slot, const char *vendor);
+uint32_t LoadFoldSettingsOver(FoldSettings *record, int32_t slot, const char *vendor);
+uint32_t LoadHeaderSettingsOver(HeaderSettings *record, int32_t slot, const char *vendor);
+
 // Saves return a mask likewise (MASK_KEY: the key could not be created).
 uint32_t SaveIndentSettings(const IndentSettings &record, int32_t slot, const char *vendor);
 uint32_t SaveFoldSettings(const FoldSettings &record, int32_t slot, const char *vendor);
