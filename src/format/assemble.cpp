@@ -3,6 +3,7 @@
 // joined with the line's own terminator.
 #include "format/assemble.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "format/find_break.h"
@@ -48,7 +49,10 @@ uint64_t EstimateLineOutput(const LineJob &job, size_t text_length, uint32_t tab
         ++tabs;
         ++p;
     }
-    const uint64_t b = text_length + tabs * tab_width;
+    // Tabs are never expanded in the output; a huge tab width would only make
+    // the guess (and so the first buffer) absurd, and a short guess is grown.
+    constexpr uint32_t kLargestTabAllowance = 255;
+    const uint64_t b = text_length + tabs * std::min(tab_width, kLargestTabAllowance);
     const auto prefix = static_cast<uint32_t>(strnlen(job.prefix, sizeof job.prefix));
     // The fewest bytes a segment holds when the break moves back as far as it
     // may and the prefix takes its room.

@@ -329,6 +329,8 @@ TEST(EstimateLineOutput, Table) {
         // b = 6 + 4 * 8 = 38, w = 50: 38 + 2 * 1.
         {"tabs count with the tab width", "\t\t\t\t\r\n", "", 8, 70, 20, 40},
         {"tab width 0", "\t\t\r\n", "", 0, 70, 20, 6},
+        // A tab counts at most 255: b = 4 + 2 * 255, w = 50: 514 + 2 * 11.
+        {"huge tab width", "\t\t\r\n", "", 0xFFFFFFFFu, 70, 20, 514 + 2 * 11},
         // w below 0 or 0: every byte its own segment, b * (L + 3).
         {"w negative", hundred, "  ", 8, 10, 20, 510},
         {"w zero", hundred, "  ", 8, 22, 20, 510},
