@@ -29,8 +29,8 @@ def run_once(argv):
 def main():
     out, runs, warmup = sys.argv[1], int(sys.argv[2]), int(sys.argv[3])
     commands = []
-    for spec in sys.argv[4:]:
-        name, command = spec.split("=", 1)
+    for entry in sys.argv[4:]:
+        name, command = entry.split("=", 1)
         commands.append((name, shlex.split(command)))
     for _ in range(warmup):
         for _, argv in commands:

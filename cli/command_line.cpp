@@ -150,8 +150,8 @@ int RunCommand(const CommandSpec &command, const std::vector<std::string> &args,
             const size_t equals = arg.find('=');
             const std::string name =
                 arg.substr(2, equals == std::string::npos ? std::string::npos : equals - 2);
-            const OptionSpec *spec = FindLong(command, name);
-            if (spec == nullptr) {
+            const OptionSpec *entry = FindLong(command, name);
+            if (entry == nullptr) {
                 if (name == "version" && equals == std::string::npos) {
                     PrintVersion(console);
                     return kExitOk;
@@ -162,8 +162,8 @@ int RunCommand(const CommandSpec &command, const std::vector<std::string> &args,
                                       OptionSuggestion(command, written),
                                   &command);
             }
-            ParsedOption option{spec, std::string()};
-            if (spec->value_name == nullptr) {
+            ParsedOption option{entry, std::string()};
+            if (entry->value_name == nullptr) {
                 if (equals != std::string::npos) {
                     return UsageError(console, "option '--" + name + "' takes no value", &command);
                 }
@@ -172,18 +172,18 @@ int RunCommand(const CommandSpec &command, const std::vector<std::string> &args,
             } else if (i + 1 < args.size()) {
                 option.value = args[++i];
             } else {
-                return UsageError(console, "option '--" + name + "' needs a value (" + spec->value_name + ")",
+                return UsageError(console, "option '--" + name + "' needs a value (" + entry->value_name + ")",
                                   &command);
             }
             parsed.options.push_back(option);
         } else {
-            const OptionSpec *spec = FindShort(command, arg[1]);
-            if (spec == nullptr || (spec->value_name == nullptr && arg.size() > 2)) {
+            const OptionSpec *entry = FindShort(command, arg[1]);
+            if (entry == nullptr || (entry->value_name == nullptr && arg.size() > 2)) {
                 return UsageError(console, "unknown option '" + arg + "' for '" + command.name + "'",
                                   &command);
             }
-            ParsedOption option{spec, std::string()};
-            if (spec->value_name != nullptr) {
+            ParsedOption option{entry, std::string()};
+            if (entry->value_name != nullptr) {
                 if (arg.size() > 2) {
                     option.value = arg.substr(2);
                 } else if (i + 1 < args.size()) {
@@ -191,7 +191,7 @@ int RunCommand(const CommandSpec &command, const std::vector<std::string> &args,
                 } else {
                     return UsageError(
                         console,
-                        "option '-" + std::string(1, arg[1]) + "' needs a value (" + spec->value_name + ")",
+                        "option '-" + std::string(1, arg[1]) + "' needs a value (" + entry->value_name + ")",
                         &command);
                 }
             }
@@ -211,7 +211,7 @@ int RunCommand(const CommandSpec &command, const std::vector<std::string> &args,
 
 const std::string *ParsedCommand::Value(const char *name) const {
     for (auto it = options.rbegin(); it != options.rend(); ++it) {
-        if (std::strcmp(it->spec->name, name) == 0) return &it->value;
+        if (std::strcmp(it->entry->name, name) == 0) return &it->value;
     }
     return nullptr;
 }

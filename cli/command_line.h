@@ -48,7 +48,7 @@ struct CommandSpec {
 };
 
 struct ParsedOption {
-    const OptionSpec *spec;
+    const OptionSpec *entry;
     std::string value;  // empty for a switch
 };
 

@@ -32,7 +32,7 @@ using lumo_fuzz::Hex;
 using lumo::platform::RegistryKey;
 
 using lumo_test::StoredAs;
-using Spec = lumo_test::StoredValue;
+using ValueRow = lumo_test::StoredValue;
 
 // ASCII letters folded to upper case, never the second byte of a two-byte
 // character: how the store compares names.
@@ -92,7 +92,7 @@ uint32_t ValueType(FuzzInput &in) {
 }
 
 // Writes a group's values behind the library's back; returns what it holds.
-Group WriteGroup(FuzzInput &in, const std::string &path, const std::vector<Spec> &specs) {
+Group WriteGroup(FuzzInput &in, const std::string &path, const std::vector<ValueRow> &value_rows) {
     if (in.Below(8) == 0) return std::nullopt;
     RegistryKey key = RegistryKey::Create(Recased(in, path));
     FUZZ_CHECK(key.valid(), "cannot create " + path + ": " + lumo::platform::LastStoreError());
@@ -102,13 +102,13 @@ Group WriteGroup(FuzzInput &in, const std::string &path, const std::vector<Spec>
                    "cannot write " + name + ": " + lumo::platform::LastStoreError());
         values[Folded(name)] = Stored{type, data};
     };
-    for (const Spec &spec : specs) {
+    for (const ValueRow &value : value_rows) {
         if (in.Below(6) == 0) continue;  // missing
-        put(Recased(in, spec.name), ValueType(in), ValueBytes(in, spec.size));
+        put(Recased(in, value.name), ValueType(in), ValueBytes(in, value.size));
     }
     // Overwrites and strangers: the last write of a name counts.
     for (uint32_t n = in.Below(3); n > 0; --n) {
-        const std::string name = in.Bit() ? specs[in.Below(static_cast<uint32_t>(specs.size()))].name
+        const std::string name = in.Bit() ? value_rows[in.Below(static_cast<uint32_t>(value_rows.size()))].name
                                           : std::string(in.Bit() ? "foldnum" : "Title");
         put(Recased(in, name), ValueType(in), ValueBytes(in, 1024));
     }
@@ -116,20 +116,20 @@ Group WriteGroup(FuzzInput &in, const std::string &path, const std::vector<Spec>
 }
 
 // What loading the group must give: the record and its mask.
-uint32_t ExpectedLoad(const Group &group, const std::vector<Spec> &specs, void *record,
+uint32_t ExpectedLoad(const Group &group, const std::vector<ValueRow> &value_rows, void *record,
                       size_t record_size) {
     auto *bytes = static_cast<unsigned char *>(record);
     std::memset(record, 0, record_size);
     if (!group) return MASK_KEY;
     uint32_t mask = 0;
-    for (const Spec &spec : specs) {
-        const auto found = group->find(Folded(spec.name));
-        if (found == group->end() || found->second.data.size() > spec.size) {
-            mask |= spec.bit;
+    for (const ValueRow &value : value_rows) {
+        const auto found = group->find(Folded(value.name));
+        if (found == group->end() || found->second.data.size() > value.size) {
+            mask |= value.bit;
             continue;
         }
-        std::memcpy(bytes + spec.offset, found->second.data.data(), found->second.data.size());
-        if (spec.as != StoredAs::kNumber) bytes[spec.offset + spec.size - 1] = 0;
+        std::memcpy(bytes + value.offset, found->second.data.data(), found->second.data.size());
+        if (value.as != StoredAs::kNumber) bytes[value.offset + value.size - 1] = 0;
     }
     const auto size_word = static_cast<uint32_t>(record_size);
     std::memcpy(record, &size_word, sizeof size_word);
@@ -175,12 +175,12 @@ void FormatWith(IndentSettings indent, FoldSettings fold, HeaderSettings header)
 }
 
 template <typename Record>
-void CheckTerminated(const Record &record, const std::vector<Spec> &specs) {
+void CheckTerminated(const Record &record, const std::vector<ValueRow> &value_rows) {
     const auto *bytes = reinterpret_cast<const unsigned char *>(&record);
-    for (const Spec &spec : specs) {
-        if (spec.as != StoredAs::kNumber) {
-            FUZZ_CHECK(std::memchr(bytes + spec.offset, 0, spec.size) != nullptr,
-                       spec.name + " loaded without a NUL inside its field");
+    for (const ValueRow &value : value_rows) {
+        if (value.as != StoredAs::kNumber) {
+            FUZZ_CHECK(std::memchr(bytes + value.offset, 0, value.size) != nullptr,
+                       value.name + " loaded without a NUL inside its field");
         }
     }
 }
@@ -204,19 +204,19 @@ void ValuesCase(FuzzInput &in) {
                                     ? std::string("Software\\Copperloom\\Lumotext")
                                     : "Software\\" + std::string(vendor) + "\\Lumotext";
     const std::string slot_path = product + "\\" + std::to_string(slot);
-    const std::vector<Spec> indent_specs = lumo_test::IndentValues();
-    const std::vector<Spec> fold_specs = lumo_test::FoldValues();
-    const std::vector<Spec> header_specs = lumo_test::HeaderValues();
-    const Group indent_group = WriteGroup(in, slot_path + "\\indent", indent_specs);
-    const Group fold_group = WriteGroup(in, slot_path + "\\foldpos", fold_specs);
-    const Group header_group = WriteGroup(in, slot_path + "\\lumoheader", header_specs);
+    const std::vector<ValueRow> indent_rows = lumo_test::IndentValues();
+    const std::vector<ValueRow> fold_rows = lumo_test::FoldValues();
+    const std::vector<ValueRow> header_rows = lumo_test::HeaderValues();
+    const Group indent_group = WriteGroup(in, slot_path + "\\indent", indent_rows);
+    const Group fold_group = WriteGroup(in, slot_path + "\\foldpos", fold_rows);
+    const Group header_group = WriteGroup(in, slot_path + "\\lumoheader", header_rows);
 
     IndentSettings indent_expected;
     FoldSettings fold_expected;
     HeaderSettings header_expected;
-    const uint32_t indent_mask = ExpectedLoad(indent_group, indent_specs, &indent_expected, sizeof indent_expected);
-    const uint32_t fold_mask = ExpectedLoad(fold_group, fold_specs, &fold_expected, sizeof fold_expected);
-    const uint32_t header_mask = ExpectedLoad(header_group, header_specs, &header_expected, sizeof header_expected);
+    const uint32_t indent_mask = ExpectedLoad(indent_group, indent_rows, &indent_expected, sizeof indent_expected);
+    const uint32_t fold_mask = ExpectedLoad(fold_group, fold_rows, &fold_expected, sizeof fold_expected);
+    const uint32_t header_mask = ExpectedLoad(header_group, header_rows, &header_expected, sizeof header_expected);
 
     // GetWholeSetting stops at the first stage that fails; later records
     // stay as they were.
@@ -268,7 +268,7 @@ void ValuesCase(FuzzInput &in) {
 // A store file of any bytes: loads fail or succeed, but leave the file as
 // it was and give all-zero records (no key) or terminated ones.
 template <typename Record>
-void CheckLoaded(uint32_t mask, const Record &record, const std::vector<Spec> &specs) {
+void CheckLoaded(uint32_t mask, const Record &record, const std::vector<ValueRow> &value_rows) {
     if (mask & MASK_KEY) {
         FUZZ_CHECK(mask == MASK_KEY, "a missing key reported with value bits");
         Record zero;
@@ -277,7 +277,7 @@ void CheckLoaded(uint32_t mask, const Record &record, const std::vector<Spec> &s
         return;
     }
     FUZZ_CHECK(record.record_size == sizeof record, "record_size not written");
-    CheckTerminated(record, specs);
+    CheckTerminated(record, value_rows);
 }
 
 void FileCase(FuzzInput &in, const std::string &store) {

@@ -21,10 +21,10 @@ namespace lumo::cli {
 namespace {
 
 const FlagGroup &GroupOf(const char *field) {
-    const FieldSpec *spec = FindField(field);
-    EXPECT_NE(spec, nullptr) << field;
-    EXPECT_NE(spec->flags, nullptr) << field;
-    return *spec->flags;
+    const FieldSpec *entry = FindField(field);
+    EXPECT_NE(entry, nullptr) << field;
+    EXPECT_NE(entry->flags, nullptr) << field;
+    return *entry->flags;
 }
 
 // ---- Flag words ------------------------------------------------------------

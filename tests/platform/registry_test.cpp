@@ -327,7 +327,7 @@ TEST_F(RegistryTest, WritingThroughAnotherCaseUpdatesTheSameValue) {
 
 TEST_F(RegistryTest, KeyPathsFoldAsciiCaseButNotTrailBytes) {
     const NameRow rows[] = {
-        {"spec example", "Software\\Copperloom", "software\\COPPERLOOM", true},
+        {"documented example", "Software\\Copperloom", "software\\COPPERLOOM", true},
         {"deeper", std::string(kProduct) + "\\3\\indent",
          "SOFTWARE\\copperloom\\LUMOTEXT\\3\\Indent", true},
         {"sibling", "Software\\Copperloom", "Software\\Copperloom2", false},
