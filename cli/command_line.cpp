@@ -41,21 +41,6 @@ const OptionSpec *FindShort(const CommandSpec &command, char name) {
     return nullptr;
 }
 
-size_t EditDistance(const std::string &a, const std::string &b) {
-    std::vector<size_t> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        size_t diagonal = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= b.size(); ++j) {
-            const size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
 // "; did you mean 'x'?" for the closest candidate within two edits.
 std::string Suggestion(const std::string &given, const std::vector<std::string> &candidates) {
     const std::string *best = nullptr;
@@ -208,6 +193,21 @@ int RunCommand(const CommandSpec &command, const std::vector<std::string> &args,
 }
 
 }  // namespace
+
+size_t EditDistance(const std::string &a, const std::string &b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
 
 const std::string *ParsedCommand::Value(const char *name) const {
     for (auto it = options.rbegin(); it != options.rend(); ++it) {

@@ -86,4 +86,7 @@ bool ParseNumberOption(const std::string &text, const char *name, uint32_t low, 
 std::string CommandHelp(const CommandSpec &command);
 std::string ProgramHelp();
 
+// Single-character edits that turn a into b, for "did you mean" hints.
+size_t EditDistance(const std::string &a, const std::string &b);
+
 }  // namespace lumo::cli

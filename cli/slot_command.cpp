@@ -174,21 +174,6 @@ struct Context {
     }
 };
 
-size_t EditDistance(const std::string &a, const std::string &b) {
-    std::vector<size_t> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        size_t diagonal = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= b.size(); ++j) {
-            const size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
-}
-
 // "; did you mean 'x'?" for the closest name within two edits, or for the
 // field whose value name was given without its record.
 std::string FieldSuggestion(const std::string &given) {
