@@ -11,7 +11,7 @@
 #include <string>
 
 #include "encoding.h"
-#include "format/text.h"
+#include "text/text.h"
 #include "formatter.h"
 #include "paragraph/bind.h"
 #include "slot_settings.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "format/text.h"
+#include "text/text.h"
 #include "fuzz_input.h"
 #include "fuzz_settings.h"
 #include "lumotext.h"

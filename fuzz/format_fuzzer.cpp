@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "format/text.h"
+#include "text/text.h"
 #include "fuzz_input.h"
 #include "fuzz_settings.h"
 #include "header_model.h"

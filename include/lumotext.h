@@ -240,6 +240,20 @@ LUMOTEXT_API void LUMOTEXT_CDECL SetLumoPropertyGLHM(uint32_t indent_column, uin
                                                      uint32_t fold_column, uint32_t fold_flags);
 LUMOTEXT_API int32_t LUMOTEXT_CDECL IndPropDlgGLHM(LumoWindow parent);
 
+/* ---- UTF-8 text (liblumotext.so only) ------------------------------------
+ * The records, results and rules of LumoMultiLines and BindLines, on UTF-8
+ * text whose sets, indent strings and header delimiter are UTF-8 too. A
+ * character is a grapheme cluster, as wide as East Asian Width says (an
+ * ambiguous character is two columns when code page 932 holds it as two
+ * bytes); a byte that is not UTF-8 is a one-column character, kept as it is.
+ * BindLinesUtf8 returns FORMAT_NO_MEMORY when memory runs out. Lumotext.dll
+ * stays code page 932 and has neither. */
+#if !defined(_WIN32)
+LUMOTEXT_API int32_t LumoMultiLinesUtf8(FormatRequest *request, IndentSettings *indent,
+                                        FoldSettings *fold, HeaderSettings *header);
+LUMOTEXT_API int32_t BindLinesUtf8(LineJob *job, IndentSettings *indent);
+#endif
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "format/driver.h"
-#include "format/text.h"
+#include "text/text.h"
 #include "paragraph/bind.h"
 #include "platform/clipboard.h"
 

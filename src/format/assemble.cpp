@@ -39,12 +39,11 @@ constexpr char kCrLf[] = "\r\n";
 
 }  // namespace
 
-uint64_t EstimateLineOutput(const LineJob &job, size_t text_length, uint32_t tab_width,
-                            const FoldSettings &fold) {
+uint64_t EstimateLineOutput(const FoldContext &context, const LineView &line) {
     // Tabs are rare: memchr skips from one to the next.
     uint64_t tabs = 0;
-    const char *const end = job.text + text_length;
-    const char *p = job.text;
+    const char *const end = line.text + line.length;
+    const char *p = line.text;
     while ((p = static_cast<const char *>(std::memchr(p, '\t', static_cast<size_t>(end - p)))) != nullptr) {
         ++tabs;
         ++p;
@@ -52,38 +51,54 @@ uint64_t EstimateLineOutput(const LineJob &job, size_t text_length, uint32_t tab
     // Tabs are never expanded in the output; a huge tab width would only make
     // the guess (and so the first buffer) absurd, and a short guess is grown.
     constexpr uint32_t kLargestTabAllowance = 255;
-    const uint64_t b = text_length + tabs * std::min(tab_width, kLargestTabAllowance);
-    const auto prefix = static_cast<uint32_t>(strnlen(job.prefix, sizeof job.prefix));
+    const size_t bytes = line.offsets != nullptr ? line.offsets[line.length] : line.length;
+    const uint64_t b = bytes + tabs * std::min(context.tab_width, kLargestTabAllowance);
+    const auto prefix = static_cast<uint32_t>(line.prefix_bytes);
     // The fewest bytes a segment holds when the break moves back as far as it
     // may and the prefix takes its room.
-    const auto w = static_cast<int32_t>(fold.foldnum - fold.maxmove_leftwise - prefix);
+    const FoldSettings &fold = context.fold;
+    const auto w = static_cast<int32_t>(fold.foldnum - fold.maxmove_leftwise - static_cast<uint32_t>(line.prefix_columns));
     if (w <= 0) return b * (prefix + 3);
     return b + uint64_t{prefix + 2} * (b / static_cast<uint32_t>(w) + 1);
 }
 
-AssembleResult AssembleLine(const CodePage &cp, LineJob *job, size_t text_length,
-                            uint32_t tab_width, FoldSettings *fold, size_t *length,
-                            const FoldTables *tables) {
-    const uint32_t saved = fold->foldnum;
-    const char *text = job->text;
-    const char *line_end = text + text_length;
-    const size_t prefix_length = std::strlen(job->prefix);
-    const uint32_t kind = job->newline;
-    LineSink sink(job->output, job->capacity);
+uint64_t EstimateLineOutput(const LineJob &job, size_t text_length, uint32_t tab_width,
+                            const FoldSettings &fold) {
+    const CodePage cp;
+    const size_t prefix = strnlen(job.prefix, sizeof job.prefix);
+    const LineView line{job.text, text_length, nullptr, nullptr, job.prefix, prefix, prefix, job.newline};
+    return EstimateLineOutput(FoldContext{cp, tab_width, fold, nullptr}, line);
+}
+
+AssembleResult AssembleLine(const FoldContext &context, const LineView &line, char *output, size_t capacity,
+                            size_t *length) {
+    const uint32_t saved = context.fold.foldnum;
+    const char *text = line.text;
+    const char *line_end = text + line.length;
+    const uint32_t kind = line.newline;
+    LineSink sink(output, capacity);
+    // The bytes written for the measured stretch [from, to).
+    const auto write = [&](const char *from, const char *to) {
+        if (line.offsets == nullptr) {
+            sink.Append(from, static_cast<size_t>(to - from));
+        } else {
+            const uint32_t a = line.offsets[from - text];
+            const uint32_t b = line.offsets[to - text];
+            sink.Append(line.bytes + a, b - a);
+        }
+    };
 
     const char *position = text;
     for (bool first = true; !IsLineEnd(static_cast<unsigned char>(*position)); first = false) {
+        uint32_t foldnum = saved;
         if (!first) {
-            if (prefix_length >= saved) {  // no column would be left for text
-                fold->foldnum = saved;
-                return AssembleResult::kNoColumn;
-            }
-            sink.Append(job->prefix, prefix_length);
-            fold->foldnum = saved - static_cast<uint32_t>(prefix_length);
+            if (line.prefix_columns >= saved) return AssembleResult::kNoColumn;  // no column would be left for text
+            sink.Append(line.prefix, line.prefix_bytes);
+            foldnum = saved - static_cast<uint32_t>(line.prefix_columns);
         }
-        const char *end = FindBreak(cp, text, line_end, position, tab_width, *fold, tables);
+        const char *end = FindBreak(context, foldnum, text, line_end, position);
         const auto segment_length = static_cast<size_t>(end - position);
-        sink.Append(position, segment_length);
+        write(position, end);
         // The last segment of a terminated line carries its own terminator.
         if (!EndsWithNewline(position, segment_length, kind)) {
             if (kind == NEWLINE_NONE) {
@@ -101,15 +116,22 @@ AssembleResult AssembleLine(const CodePage &cp, LineJob *job, size_t text_length
     if (sink.need() == 0) {
         const char *run = position;
         while (*run == '\r' || *run == '\n') ++run;
-        sink.Append(position, static_cast<size_t>(run - position));
+        write(position, run);
     }
-    fold->foldnum = saved;
     *length = sink.need();
-    if (sink.need() >= job->capacity) {
-        if (job->capacity > 0) job->output[0] = '\0';
+    if (sink.need() >= capacity) {
+        if (capacity > 0) output[0] = '\0';
         return AssembleResult::kTooSmall;
     }
     return AssembleResult::kDone;
+}
+
+AssembleResult AssembleLine(const CodePage &cp, LineJob *job, size_t text_length,
+                            uint32_t tab_width, FoldSettings *fold, size_t *length,
+                            const FoldTables *tables) {
+    const size_t prefix = std::strlen(job->prefix);
+    const LineView line{job->text, text_length, nullptr, nullptr, job->prefix, prefix, prefix, job->newline};
+    return AssembleLine(FoldContext{cp, tab_width, *fold, tables}, line, job->output, job->capacity, length);
 }
 
 }  // namespace lumo

@@ -4,7 +4,6 @@
 
 #include <cstring>
 
-#include "format/line_end_rules.h"
 
 namespace lumo {
 namespace {
@@ -73,10 +72,12 @@ const char *MeasureFold(const CodePage &cp, const char *segment, const char *lin
 
 }  // namespace
 
-const char *FindBreak(const CodePage &cp, const char *line_start, const char *line_end,
-                      const char *segment, uint32_t tab_width, const FoldSettings &fold,
-                      const FoldTables *tables) {
-    const char *fold_position = MeasureFold(cp, segment, line_end, tab_width, fold.foldnum);
+const char *FindBreak(const FoldContext &context, uint32_t foldnum, const char *line_start,
+                      const char *line_end, const char *segment) {
+    const CodePage &cp = context.cp;
+    const FoldSettings &fold = context.fold;
+    const FoldTables *tables = context.tables;
+    const char *fold_position = MeasureFold(cp, segment, line_end, context.tab_width, foldnum);
     if (IsLineEnd(static_cast<unsigned char>(*fold_position))) return line_end;
 
     const bool wordwrap = fold.tailwrap_flag & TAIL_WORDWRAP;

@@ -5,17 +5,31 @@
 #include <cstdint>
 
 #include "format/line_end_rules.h"
-#include "format/text.h"
+#include "text/text.h"
 #include "lumotext.h"
 
 namespace lumo {
 
+// What every break search of one formatting call shares.
+struct FoldContext {
+    const CodePage &cp;
+    uint32_t tab_width;
+    const FoldSettings &fold;   // foldnum is the call's fold column
+    const FoldTables *tables;   // those of fold, or nullptr to walk the sets
+};
+
 // segment lies inside the line [line_start, line_end) in front of a byte that
 // is not NUL, CR or LF; line_end is the line's NUL. Returns the segment end,
-// after segment and on a character boundary; line_end when the rest fits.
-// tables, when given, are those of fold (see FoldTables).
-const char *FindBreak(const CodePage &cp, const char *line_start, const char *line_end,
-                      const char *segment, uint32_t tab_width, const FoldSettings &fold,
-                      const FoldTables *tables = nullptr);
+// after segment and on a character boundary; line_end when the rest fits
+// within foldnum columns.
+const char *FindBreak(const FoldContext &context, uint32_t foldnum, const char *line_start,
+                      const char *line_end, const char *segment);
+
+// The same with the fold column of fold.
+inline const char *FindBreak(const CodePage &cp, const char *line_start, const char *line_end,
+                             const char *segment, uint32_t tab_width, const FoldSettings &fold,
+                             const FoldTables *tables = nullptr) {
+    return FindBreak(FoldContext{cp, tab_width, fold, tables}, fold.foldnum, line_start, line_end, segment);
+}
 
 }  // namespace lumo

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "format/text.h"
+#include "text/text.h"
 #include "lumotext.h"
 
 namespace lumo {

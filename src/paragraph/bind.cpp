@@ -1,13 +1,12 @@
-// Binding walks the block once with a write position that never overtakes the
-// read position, so the output may be the block itself: line breaks are
-// dropped, and at the head of each joined line the prefix and the selected
-// blanks are skipped.
+// Binding a code page 932 block: its head classified as formatting classifies
+// it, then the lines joined with that prefix and the selected blanks taken off.
 #include "paragraph/bind.h"
 
 #include <cstring>
 
-#include "format/text.h"
+#include "text/text.h"
 #include "paragraph/classify.h"
+#include "paragraph/join.h"
 #include "settings/terminate.h"
 
 namespace lumo {
@@ -47,27 +46,9 @@ int32_t Bind(LineJob *job, IndentSettings *indent_record) {
     char blanks[5];
     BindingBlankSet(indent.sub_styles, blanks);
 
-    const char *read = text;
-    char *write = job->output;
-    for (;;) {
-        const size_t run = std::strcspn(read, "\r\n");
-        std::memmove(write, read, run);  // write never passes read, but may meet it
-        write += run;
-        read += run;
-        if (*read == '\0') break;
-        while (*read == '\r' || *read == '\n') ++read;
-        if (std::strncmp(read, prefix, prefix_length) == 0) read += prefix_length;
-        if (strip) {
-            while (*read != '\0' && cp.InSet(blanks, cp.CharCode(read))) read += cp.CharLength(read);
-        }
-    }
-    // read stands on the block's NUL, so the block's length comes free. Its
-    // last bytes are as they were, also when the output is the block itself:
-    // a terminator there was skipped, never copied over, and text copied over
-    // text is never CR or LF.
-    const bool restore = EndsWithNewline(text, static_cast<size_t>(read - text), job->newline);
-    *write = '\0';
-    if (restore) AppendNewline(write, job->newline);
+    JoinLines(text, job->output, prefix, prefix_length, strip, job->newline, [&](const char *p) {
+        return cp.InSet(blanks, cp.CharCode(p)) ? p + cp.CharLength(p) : p;
+    });
     return 0;
 }
 

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "format/text.h"
+#include "text/text.h"
 #include "lumotext.h"
 
 namespace lumo {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "format/text.h"
+#include "text/text.h"
 
 namespace lumo {
 

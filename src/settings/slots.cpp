@@ -8,7 +8,7 @@
 #include <cstring>
 #include <vector>
 
-#include "format/text.h"
+#include "text/text.h"
 #include "platform/registry.h"
 #include "settings/presets.h"
 

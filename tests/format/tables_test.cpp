@@ -13,7 +13,7 @@
 
 #include "format/find_break.h"
 #include "format/line_end_rules.h"
-#include "format/text.h"
+#include "text/text.h"
 #include "lumotext.h"
 #include "settings/presets.h"
 #include "support/sjis.h"

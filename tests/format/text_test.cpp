@@ -1,7 +1,7 @@
 // Tests of the character model and the terminator primitives: stepping over
 // two-byte characters (and incomplete ones in front of a terminator), set
 // membership per whole character, terminator kinds, and the slot-number test.
-#include "format/text.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

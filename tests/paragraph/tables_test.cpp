@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "format/text.h"
+#include "text/text.h"
 #include "lumotext.h"
 #include "paragraph/bind.h"
 #include "paragraph/classify.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "format/find_break.h"
-#include "format/text.h"
+#include "text/text.h"
 #include "lumotext.h"
 #include "paragraph/classify.h"
 #include "paragraph/header.h"

@@ -1,5 +1,5 @@
 // The character model and terminator primitives declared in text.h.
-#include "format/text.h"
+#include "text/text.h"
 
 #include <cstring>
 

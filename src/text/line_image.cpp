@@ -1,0 +1,139 @@
+// Spelling a UTF-8 line. Kana, kanji and ASCII each begin a cluster of their
+// own, so a line without any code point that can join a cluster is spelt in
+// one pass with a table lookup per character; only a line that holds one asks
+// ICU's character break iterator where its clusters begin.
+#include "text/line_image.h"
+
+#include <unicode/ubrk.h>
+
+#include <cstring>
+
+#include "text/utf8.h"
+
+namespace lumo::text {
+
+LineImage::LineImage(const Alphabet &alphabet)
+    : alphabet_(alphabet), data_(alphabet.data()), mode_(alphabet.mode()) {}
+
+LineImage::~LineImage() {
+    if (breaker_ != nullptr) ubrk_close(breaker_);
+}
+
+bool LineImage::Reserve(size_t length) {
+    if (length >= kTrail) return false;  // offsets are 32-bit
+    return image_.Reserve(length + 2) && offsets_.Reserve((length + 2) * sizeof(uint32_t));
+}
+
+inline void LineImage::Emit(uint16_t code, uint32_t offset) {
+    auto *offsets = reinterpret_cast<uint32_t *>(offsets_.data());
+    char *image = image_.data();
+    // The first character also stands for the zero-width ones before it.
+    offsets[length_] = length_ == 0 ? 0 : offset;
+    if (code > 0xFF) {
+        image[length_++] = static_cast<char>(code >> 8);
+        offsets[length_] = kTrail;
+        image[length_++] = static_cast<char>(code & 0xFF);
+    } else {
+        image[length_++] = static_cast<char>(code);
+    }
+}
+
+bool LineImage::Build(const char *utf8, size_t length) {
+    if (!Reserve(length)) return false;
+    length_ = 0;
+    const char *const end = utf8 + length;
+    for (const char *p = utf8; p < end;) {
+        const auto byte = static_cast<unsigned char>(*p);
+        const auto offset = static_cast<uint32_t>(p - utf8);
+        if (byte < 0x80) {
+            const CodePointInfo info = data_.Info(byte);
+            Emit(alphabet_.CodeOf(byte, info, 1), offset);
+            ++p;
+            continue;
+        }
+        const Decoded d = DecodeUtf8(p, end);
+        p += d.length;
+        if (d.code_point == kInvalidByte) {
+            Emit(Alphabet::kNarrowOther, offset);
+            continue;
+        }
+        const CodePointInfo info = data_.Info(d.code_point);
+        if (info.flags & CodePointInfo::kJoins) return BuildClusters(utf8, length);
+        const unsigned width = info.Width(mode_);
+        if (width != 0) Emit(alphabet_.CodeOf(d.code_point, info, width), offset);
+    }
+    // A line of zero-width characters only still stands for its bytes.
+    if (length_ == 0 && length > 0) Emit(Alphabet::kNarrowOther, 0);
+    reinterpret_cast<uint32_t *>(offsets_.data())[length_] = static_cast<uint32_t>(length);
+    image_.data()[length_] = '\0';
+    return true;
+}
+
+bool LineImage::BuildClusters(const char *utf8, size_t length) {
+    // The line as UTF-16, with each unit's byte offset; a byte that is not
+    // UTF-8 is U+FFFD there and a character of its own here.
+    if (!utf16_.Reserve((length + 1) * sizeof(UChar)) || !unit_at_.Reserve((length + 1) * sizeof(uint32_t)) ||
+        !starts_.Reserve(length + 1)) {
+        return false;
+    }
+    auto *units = reinterpret_cast<UChar *>(utf16_.data());
+    auto *unit_at = reinterpret_cast<uint32_t *>(unit_at_.data());
+    auto *starts = reinterpret_cast<unsigned char *>(starts_.data());
+    std::memset(starts, 0, length + 1);
+    const char *const end = utf8 + length;
+    int32_t count = 0;
+    for (const char *p = utf8; p < end;) {
+        const auto offset = static_cast<uint32_t>(p - utf8);
+        const Decoded d = DecodeUtf8(p, end);
+        p += d.length;
+        if (d.code_point == kInvalidByte) {
+            starts[offset] = starts[offset + 1] = 1;
+            unit_at[count] = offset;
+            units[count++] = 0xFFFD;
+        } else if (d.code_point >= 0x10000) {
+            unit_at[count] = unit_at[count + 1] = offset;
+            units[count++] = static_cast<UChar>(0xD7C0 + (d.code_point >> 10));
+            units[count++] = static_cast<UChar>(0xDC00 | (d.code_point & 0x3FF));
+        } else {
+            // The half-width sound marks are characters of their own.
+            if (d.code_point == 0xFF9E || d.code_point == 0xFF9F) starts[offset] = 1;
+            unit_at[count] = offset;
+            units[count++] = static_cast<UChar>(d.code_point);
+        }
+    }
+    unit_at[count] = static_cast<uint32_t>(length);
+
+    UErrorCode status = U_ZERO_ERROR;
+    if (breaker_ == nullptr) breaker_ = ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status);
+    if (U_FAILURE(status) || breaker_ == nullptr) return false;
+    ubrk_setText(breaker_, units, count, &status);
+    if (U_FAILURE(status)) return false;
+    for (int32_t b = ubrk_first(breaker_); b != UBRK_DONE; b = ubrk_next(breaker_)) starts[unit_at[b]] = 1;
+
+    length_ = 0;
+    for (size_t start = 0; start < length;) {
+        size_t next = start + 1;
+        while (next < length && !starts[next]) ++next;
+        const Decoded first = DecodeUtf8(utf8 + start, utf8 + next);
+        if (first.code_point == kInvalidByte) {
+            Emit(Alphabet::kNarrowOther, static_cast<uint32_t>(start));
+        } else {
+            const CodePointInfo info = data_.Info(first.code_point);
+            unsigned width = info.Width(mode_);
+            // A cluster with emoji presentation is two columns wide.
+            for (size_t p = start + first.length; width == 1 && p < next;) {
+                const Decoded d = DecodeUtf8(utf8 + p, utf8 + next);
+                p += d.length;
+                if (d.code_point == 0xFE0F || (data_.Info(d.code_point).flags & CodePointInfo::kEmoji)) width = 2;
+            }
+            if (width != 0) Emit(alphabet_.CodeOf(first.code_point, info, width), static_cast<uint32_t>(start));
+        }
+        start = next;
+    }
+    if (length_ == 0 && length > 0) Emit(Alphabet::kNarrowOther, 0);
+    reinterpret_cast<uint32_t *>(offsets_.data())[length_] = static_cast<uint32_t>(length);
+    image_.data()[length_] = '\0';
+    return true;
+}
+
+}  // namespace lumo::text
