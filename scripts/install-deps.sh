@@ -9,7 +9,8 @@
 #          hyperfine, GNU time and gnuplot
 set -euo pipefail
 
-core=(cmake ninja-build g++ make libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev)
+core=(cmake ninja-build g++ make libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
+      libicu-dev unicode-data)  # UTF-8: ICU, and Unicode's own test data
 test=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-multilib qemu-user wine64 xvfb xauth
       clang libclang-rt-14-dev llvm
       imagemagick fonts-ipafont-gothic fonts-wine)  # dialog tests: screenshots, fonts
