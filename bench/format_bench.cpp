@@ -1,7 +1,9 @@
 // Throughput of LumoMultiLines (each preset; hanging, word wrap only, fixed
 // column) and of BindLines on each result, on the first 1 MiB of whole lines
 // of the Shift-JIS file named by LUMOTEXT_CORPUS (scripts/make-corpus.sh),
-// at fold column 70; without that file a generated text stands in.
+// at fold column 70; without that file a generated text stands in. Where the
+// library has UTF-8, LumoMultiLinesUtf8 and BindLinesUtf8 on the same text
+// in UTF-8, with the settings' texts converted.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -13,6 +15,7 @@
 
 #include "lumotext.h"
 #include "settings/presets.h"
+#include "support/utf8.h"
 
 namespace {
 
@@ -88,24 +91,63 @@ Records RecordsFor(const Setting &setting) {
     return r;
 }
 
+#ifdef LUMOTEXT_UNICODE
+const std::string &Utf8Text() {
+    static const std::string text = lumo_test::Utf8Of(Text()).value_or(std::string());
+    return text;
+}
+
+Records Utf8Records(const Setting &setting) {
+    Records r = RecordsFor(setting);
+    lumo_test::ConvertRecord(&r.indent);
+    lumo_test::ConvertRecord(&r.fold);
+    lumo_test::ConvertRecord(&r.header);
+    return r;
+}
+#endif
+
+using FormatCall = int32_t (*)(FormatRequest *, IndentSettings *, FoldSettings *, HeaderSettings *);
+using BindCall = int32_t (*)(LineJob *, IndentSettings *);
+
+// One encoding's entries, text and records.
+struct Encoding {
+    const char *name;
+    FormatCall format;
+    BindCall bind;
+    const std::string &(*text)();
+    Records (*records)(const Setting &);
+};
+
+int32_t BindCp932(LineJob *job, IndentSettings *indent) { return BindLines(job, indent); }
+int32_t FormatCp932(FormatRequest *request, IndentSettings *indent, FoldSettings *fold, HeaderSettings *header) {
+    return LumoMultiLines(request, indent, fold, header);
+}
+
+const Encoding kEncodings[] = {
+    {"", FormatCp932, BindCp932, Text, RecordsFor},
+#ifdef LUMOTEXT_UNICODE
+    {"Utf8", LumoMultiLinesUtf8, BindLinesUtf8, Utf8Text, Utf8Records},
+#endif
+};
+
 // The text folded with the setting, as BindLines gets it.
-std::string Folded(Records r) {
-    const std::string &text = Text();
+std::string Folded(const Encoding &encoding, Records r) {
+    const std::string &text = encoding.text();
     std::vector<char> output(text.size() * 2 + 1024);
     FormatRequest request{FORMAT_REQUEST_SIZE, text.c_str(), output.data(), static_cast<uint32_t>(output.size()),
                           8, 80};
-    if (LumoMultiLines(&request, &r.indent, &r.fold, &r.header) != FORMAT_DONE) return {};
+    if (encoding.format(&request, &r.indent, &r.fold, &r.header) != FORMAT_DONE) return {};
     return output.data();
 }
 
-void FormatBench(benchmark::State &state, const Setting &setting) {
-    const std::string &text = Text();
-    Records r = RecordsFor(setting);
+void FormatBench(benchmark::State &state, const Encoding &encoding, const Setting &setting) {
+    const std::string &text = encoding.text();
+    Records r = encoding.records(setting);
     std::vector<char> output(text.size() * 2 + 1024);
     FormatRequest request{FORMAT_REQUEST_SIZE, text.c_str(), output.data(), static_cast<uint32_t>(output.size()),
                           8, 80};
     for (auto _ : state) {
-        if (LumoMultiLines(&request, &r.indent, &r.fold, &r.header) != FORMAT_DONE) {
+        if (encoding.format(&request, &r.indent, &r.fold, &r.header) != FORMAT_DONE) {
             state.SkipWithError("formatting failed");
             break;
         }
@@ -115,9 +157,9 @@ void FormatBench(benchmark::State &state, const Setting &setting) {
     state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
 }
 
-void BindBench(benchmark::State &state, const Setting &setting) {
-    Records r = RecordsFor(setting);
-    const std::string folded = Folded(r);
+void BindBench(benchmark::State &state, const Encoding &encoding, const Setting &setting) {
+    Records r = encoding.records(setting);
+    const std::string folded = Folded(encoding, r);
     if (folded.empty()) {
         state.SkipWithError("formatting failed");
         return;
@@ -130,7 +172,7 @@ void BindBench(benchmark::State &state, const Setting &setting) {
         job.output = output.data();
         job.capacity = static_cast<uint32_t>(output.size());
         job.newline = NEWLINE_CRLF;
-        BindLines(&job, &r.indent);
+        encoding.bind(&job, &r.indent);
         benchmark::DoNotOptimize(output.data());
         benchmark::ClobberMemory();
     }
@@ -140,13 +182,17 @@ void BindBench(benchmark::State &state, const Setting &setting) {
 }  // namespace
 
 int main(int argc, char **argv) {
-    for (const Setting &setting : kSettings) {
-        benchmark::RegisterBenchmark((std::string("LumoMultiLines/") + setting.name).c_str(), FormatBench, setting)
-            ->Unit(benchmark::kMillisecond);
-    }
-    for (const Setting &setting : kSettings) {
-        benchmark::RegisterBenchmark((std::string("BindLines/") + setting.name).c_str(), BindBench, setting)
-            ->Unit(benchmark::kMillisecond);
+    for (const Encoding &encoding : kEncodings) {
+        for (const Setting &setting : kSettings) {
+            benchmark::RegisterBenchmark((std::string("LumoMultiLines") + encoding.name + "/" + setting.name).c_str(),
+                                         FormatBench, encoding, setting)
+                ->Unit(benchmark::kMillisecond);
+        }
+        for (const Setting &setting : kSettings) {
+            benchmark::RegisterBenchmark((std::string("BindLines") + encoding.name + "/" + setting.name).c_str(),
+                                         BindBench, encoding, setting)
+                ->Unit(benchmark::kMillisecond);
+        }
     }
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;

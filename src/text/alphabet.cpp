@@ -74,7 +74,7 @@ void Alphabet::Seal() {
             }
             if (narrow < sizeof kNarrowBytes) {
                 e.code = kNarrowBytes[narrow];
-                if (e.code < 0x80) control_taken_[e.code] = true;
+                if (e.code < 0x80) control_taken_[e.code] = controls_taken_ = true;
                 ++narrow;
             }
         }

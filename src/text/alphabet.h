@@ -41,6 +41,10 @@ public:
     // The codes of narrow letters that are not ASCII (for the word tables).
     size_t LetterCodes(uint16_t *codes, size_t capacity) const;
 
+    // Whether every ASCII byte is spelt as itself (no set took a control
+    // byte for a character of its own).
+    bool AsciiAsItself() const { return !controls_taken_; }
+
     Ambiguous mode() const { return mode_; }
     const UnicodeData &data() const { return data_; }
 
@@ -63,6 +67,7 @@ private:
     size_t count_ = 0;
     bool control_named_[0x80] = {};  // a control byte that a set names as itself
     bool control_taken_[0x80] = {};  // a control byte given to another character
+    bool controls_taken_ = false;
 };
 
 }  // namespace lumo::text

@@ -40,32 +40,68 @@ inline void LineImage::Emit(uint16_t code, uint32_t offset) {
 
 bool LineImage::Build(const char *utf8, size_t length) {
     if (!Reserve(length)) return false;
-    length_ = 0;
-    const char *const end = utf8 + length;
-    for (const char *p = utf8; p < end;) {
-        const auto byte = static_cast<unsigned char>(*p);
-        const auto offset = static_cast<uint32_t>(p - utf8);
+    const uint16_t *spellings = data_.Spellings(mode_);
+    const bool ascii_as_itself = alphabet_.AsciiAsItself();
+    auto *offsets = reinterpret_cast<uint32_t *>(offsets_.data());
+    char *image = image_.data();
+    const auto *const start = reinterpret_cast<const unsigned char *>(utf8);
+    const auto *const end = start + length;
+    size_t n = 0;
+    // The first character also stands for the zero-width ones before it.
+    const auto emit = [offsets, image](size_t at, uint16_t code, uint32_t offset) {
+        offsets[at] = at == 0 ? 0 : offset;
+        if (code > 0xFF) {
+            image[at++] = static_cast<char>(code >> 8);
+            offsets[at] = kTrail;
+        }
+        image[at++] = static_cast<char>(code & 0xFF);
+        return at;
+    };
+    for (const unsigned char *p = start; p < end;) {
+        const unsigned char byte = *p;
+        const auto offset = static_cast<uint32_t>(p - start);
         if (byte < 0x80) {
-            const CodePointInfo info = data_.Info(byte);
-            Emit(alphabet_.CodeOf(byte, info, 1), offset);
-            ++p;
+            if (!ascii_as_itself) {  // a control byte may be spelt otherwise
+                n = emit(n, alphabet_.CodeOf(byte, data_.Info(byte), 1), offset);
+                ++p;
+                continue;
+            }
+            n = emit(n, byte, offset);  // a run of ASCII is its own image
+            for (++p; p < end && *p < 0x80; ++p, ++n) {
+                offsets[n] = static_cast<uint32_t>(p - start);
+                image[n] = static_cast<char>(*p);
+            }
             continue;
         }
-        const Decoded d = DecodeUtf8(p, end);
-        p += d.length;
-        if (d.code_point == kInvalidByte) {
-            Emit(Alphabet::kNarrowOther, offset);
+        // Kana and kanji take three bytes: decoded here without a call.
+        uint32_t cp;
+        if ((byte & 0xF0) == 0xE0 && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80 &&
+            (cp = (byte & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu)) >= 0x800 &&
+            (cp < 0xD800 || cp > 0xDFFF)) {
+            p += 3;
+        } else {
+            const Decoded d = DecodeUtf8(p, end);
+            p += d.length;
+            cp = d.code_point;
+            if (cp == kInvalidByte) {
+                n = emit(n, Alphabet::kNarrowOther, offset);
+                continue;
+            }
+        }
+        if (cp < 0x10000 && spellings[cp] != 0) {
+            n = emit(n, spellings[cp], offset);
             continue;
         }
-        const CodePointInfo info = data_.Info(d.code_point);
+        const CodePointInfo info = data_.Info(cp);
         if (info.flags & CodePointInfo::kJoins) return BuildClusters(utf8, length);
         const unsigned width = info.Width(mode_);
-        if (width != 0) Emit(alphabet_.CodeOf(d.code_point, info, width), offset);
+        if (width != 0) n = emit(n, alphabet_.CodeOf(cp, info, width), offset);
     }
     // A line of zero-width characters only still stands for its bytes.
-    if (length_ == 0 && length > 0) Emit(Alphabet::kNarrowOther, 0);
-    reinterpret_cast<uint32_t *>(offsets_.data())[length_] = static_cast<uint32_t>(length);
-    image_.data()[length_] = '\0';
+    if (n == 0 && length > 0) n = emit(n, Alphabet::kNarrowOther, 0);
+    length_ = n;
+    offsets[n] = static_cast<uint32_t>(length);
+    image[n] = '\0';
     return true;
 }
 

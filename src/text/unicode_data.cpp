@@ -157,6 +157,14 @@ UnicodeData::UnicodeData() {
         }
     }
     for (uint32_t cp = 0; cp < 0x10000; ++cp) bmp_[cp] = Describe(cp, codes[cp]);
+    for (unsigned mode = 0; mode < 3; ++mode) {
+        for (uint32_t cp = 0; cp < 0x10000; ++cp) {
+            const CodePointInfo &info = bmp_[cp];
+            const bool plain = info.Held() && info.Cp932Length() == info.Width(static_cast<Ambiguous>(mode)) &&
+                               !(info.flags & CodePointInfo::kJoins);
+            spellings_[mode][cp] = plain ? info.cp932 : 0;
+        }
+    }
 }
 
 CodePointInfo UnicodeData::Compute(uint32_t code_point) const { return Describe(code_point, 0); }

@@ -39,6 +39,12 @@ public:
         return code_point < 0x10000 ? bmp_[code_point] : Compute(code_point);
     }
 
+    // The code of each BMP code point under one width rule, for the hot
+    // path: its code page 932 code when code page 932 holds it at its width
+    // (the width is then the code's length) and it joins no cluster; 0 when
+    // the call must look closer (Info, and the call's alphabet).
+    const uint16_t *Spellings(Ambiguous mode) const { return spellings_[static_cast<unsigned>(mode)]; }
+
     // "15.0": the Unicode version of ICU's data.
     static const char *Version();
 
@@ -47,6 +53,7 @@ private:
     CodePointInfo Compute(uint32_t code_point) const;
 
     CodePointInfo bmp_[0x10000];
+    uint16_t spellings_[3][0x10000];
 };
 
 // The code page 932 variants that input methods produce for one character:
