@@ -43,9 +43,9 @@ private:
 
 // Everything a UTF-8 call builds before its first line; large, so on the heap.
 struct Utf8Call {
-    Utf8Call(const CodePage &cp, const IndentSettings &indent_utf8, const FoldSettings &fold_utf8,
-             text::Ambiguous ambiguous)
-        : alphabet(text::UnicodeData::Get(), ambiguous),
+    Utf8Call(const CodePage &cp, const text::UnicodeData &data, const IndentSettings &indent_utf8,
+             const FoldSettings &fold_utf8, text::Ambiguous ambiguous)
+        : alphabet(data, ambiguous),
           sealed(Seal(indent_utf8, fold_utf8)),
           indent(Spelt(indent_utf8)),
           fold(Spelt(fold_utf8)),
@@ -90,8 +90,10 @@ int32_t MultiLinesUtf8(FormatRequest *request, IndentSettings *indent_record, Fo
     TerminateFields(&fold);
     TerminateFields(&header);
 
+    const text::UnicodeData *data = text::UnicodeData::Get();
+    if (data == nullptr) return FORMAT_NO_MEMORY;
     const CodePage cp;
-    std::unique_ptr<Utf8Call> call(new (std::nothrow) Utf8Call(cp, indent, fold, ambiguous));
+    std::unique_ptr<Utf8Call> call(new (std::nothrow) Utf8Call(cp, *data, indent, fold, ambiguous));
     if (call == nullptr) return FORMAT_NO_MEMORY;
     struct WriteBack {
         IndentSettings *record;

@@ -20,8 +20,8 @@ namespace lumo {
 namespace {
 
 struct BindCall {
-    BindCall(const IndentSettings &indent_utf8, text::Ambiguous ambiguous)
-        : alphabet(text::UnicodeData::Get(), ambiguous), image(alphabet) {
+    BindCall(const text::UnicodeData &data, const IndentSettings &indent_utf8, text::Ambiguous ambiguous)
+        : alphabet(data, ambiguous), image(alphabet) {
         text::CollectSets(indent_utf8, nullptr, &alphabet);
         text::SpellRecord(alphabet, indent_utf8, &indent);
     }
@@ -49,7 +49,9 @@ size_t FittingLength(const char *prefix, size_t length) {
 int32_t BindUtf8(LineJob *job, IndentSettings *indent_record, text::Ambiguous ambiguous) {
     IndentSettings indent = *indent_record;
     TerminateFields(&indent);
-    const std::unique_ptr<BindCall> call(new (std::nothrow) BindCall(indent, ambiguous));
+    const text::UnicodeData *data = text::UnicodeData::Get();
+    if (data == nullptr) return FORMAT_NO_MEMORY;
+    const std::unique_ptr<BindCall> call(new (std::nothrow) BindCall(*data, indent, ambiguous));
     if (call == nullptr) return FORMAT_NO_MEMORY;
 
     const char *text = job->text != nullptr ? job->text : "";
@@ -72,7 +74,6 @@ int32_t BindUtf8(LineJob *job, IndentSettings *indent_record, text::Ambiguous am
     const bool strip = (indent.styles & STYLE_STRIP_HEAD_SPACE) &&
                        (!(job->flags & LINE_ITEMISED) || (indent.styles & STYLE_STRIP_WHEN_INDENT));
     const uint32_t sub = indent.sub_styles;
-    const text::UnicodeData &data = text::UnicodeData::Get();
     JoinLines(text, job->output, prefix, prefix_length, strip, job->newline, [&](const char *p) {
         // A decode never reads past a NUL, which continues no character.
         const text::Decoded d = text::DecodeUtf8(p, p + 4);
@@ -85,7 +86,7 @@ int32_t BindUtf8(LineJob *job, IndentSettings *indent_record, text::Ambiguous am
         while (*next != '\0') {
             const text::Decoded mark = text::DecodeUtf8(next, next + 4);
             if (mark.code_point == text::kInvalidByte ||
-                !(data.Info(mark.code_point).flags & text::CodePointInfo::kExtends)) {
+                !(data->Info(mark.code_point).flags & text::CodePointInfo::kExtends)) {
                 break;
             }
             next += mark.length;

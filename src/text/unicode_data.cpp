@@ -8,6 +8,7 @@
 #include <unicode/uversion.h>
 
 #include <cstring>
+#include <stdexcept>
 #include <vector>
 
 namespace lumo::text {
@@ -47,7 +48,8 @@ std::vector<uint16_t> Cp932Codes() {
     std::vector<uint16_t> codes(0x10000, 0);
     Converter decode("UTF-32LE", "CP932");
     Converter encode("CP932", "UTF-32LE");
-    if (!decode.ok() || !encode.ok()) return codes;
+    // Without the table no text would fold as its code page 932 form does.
+    if (!decode.ok() || !encode.ok()) throw std::runtime_error("iconv has no CP932");
     std::vector<bool> decoded(0x10000, false);
     const auto try_code = [&](const char *bytes, size_t length) {
         char out[8];
@@ -136,9 +138,15 @@ constexpr uint32_t kPartners[][2] = {
 
 }  // namespace
 
-const UnicodeData &UnicodeData::Get() {
-    static const UnicodeData *const data = new UnicodeData();  // lives as long as the process
-    return *data;
+const UnicodeData *UnicodeData::Get() {
+    try {
+        // Lives as long as the process; a failed build throws, leaves the
+        // static unset and is tried again on the next call.
+        static const UnicodeData *const data = new UnicodeData();
+        return data;
+    } catch (...) {
+        return nullptr;
+    }
 }
 
 UnicodeData::UnicodeData() {

@@ -32,8 +32,10 @@ struct CodePointInfo {
 
 class UnicodeData {
 public:
-    // The process's table, built on first use (thread-safe).
-    static const UnicodeData &Get();
+    // The process's table, built on first use (thread-safe); nullptr when it
+    // could not be built (no memory, or no code page 932 in iconv), in which
+    // case a later call tries again.
+    static const UnicodeData *Get();
 
     CodePointInfo Info(uint32_t code_point) const {
         return code_point < 0x10000 ? bmp_[code_point] : Compute(code_point);

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <new>
 #include <string>
 #include <vector>
@@ -339,3 +340,54 @@ TEST(HeapFaults, ClipboardCommandsFailEachAllocationInTurnCleanly) {
 }
 
 }  // namespace
+
+#ifdef LUMOTEXT_UNICODE
+// The UTF-8 entries: every allocation fails in turn, the result is -1 and
+// nothing stays allocated. The process's Unicode table is built before the
+// counting starts; it lives as long as the process by design.
+TEST(HeapFaults, Utf8EntriesFailEachAllocationInTurnCleanly) {
+    IndentSettings indent = Preset(2);
+    FoldSettings fold = lumo_fold::Fold(12);
+    HeaderSettings header = lumo_fold::NoHeader();
+    lumo_fold::SetField(fold.chars_not_for_head, u8"、。」👍");
+    lumo_fold::SetField(indent.chars_for_sole_itemize, u8"・");
+    const std::string text = u8"・項目の説明👍🏽がとても長く続きます。\nか\u3099まだ続きます🇯🇵。\n";
+    std::vector<char> output(text.size() * 300);
+    const auto format = [&](long fail_at, long *requests, size_t *leaked) {
+        IndentSettings in = indent;
+        FoldSettings fo = fold;
+        HeaderSettings he = header;
+        FormatRequest request{FORMAT_REQUEST_SIZE, text.c_str(), output.data(),
+                              static_cast<uint32_t>(output.size()), 8, 80};
+        Armed armed(fail_at);
+        const int32_t result = LumoMultiLinesUtf8(&request, &in, &fo, &he);
+        *requests = heap.requests;
+        *leaked = heap.live_count + (heap.table_full ? 1 : 0);
+        return result;
+    };
+    const auto bind = [&](long fail_at, long *requests, size_t *leaked) {
+        LineJob job{LINE_JOB_SIZE, text.c_str(), output.data(), 0, NEWLINE_LF, 0, {}};
+        IndentSettings in = indent;
+        Armed armed(fail_at);
+        const int32_t result = BindLinesUtf8(&job, &in);
+        *requests = heap.requests;
+        *leaked = heap.live_count + (heap.table_full ? 1 : 0);
+        return result;
+    };
+    long requests = 0;
+    size_t leaked = 0;
+    ASSERT_EQ(format(0, &requests, &leaked), FORMAT_DONE);  // builds the table
+    for (const auto &call : {std::function<int32_t(long, long *, size_t *)>(format),
+                             std::function<int32_t(long, long *, size_t *)>(bind)}) {
+        ASSERT_EQ(call(0, &requests, &leaked), 0);
+        ASSERT_EQ(leaked, 0u);
+        ASSERT_GT(requests, 0);
+        const long total = requests;
+        for (long n = 1; n <= total; ++n) {
+            SCOPED_TRACE("allocation " + std::to_string(n) + " of " + std::to_string(total) + " fails");
+            EXPECT_EQ(call(n, &requests, &leaked), FORMAT_NO_MEMORY);
+            EXPECT_EQ(leaked, 0u);
+        }
+    }
+}
+#endif
