@@ -7,6 +7,8 @@
 #include <unicode/ubrk.h>
 
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <set>
@@ -97,10 +99,11 @@ std::set<size_t> ClusterBoundaries(const std::string &content) {
 
 // Without prefixes and header: each line comes back as its segments, joined
 // by the line's terminator (CR LF for a text without any), each segment a
-// run of clusters.
+// run of clusters; a last line without terminator takes the one before it.
 void CheckUnfolds(const std::string &source, const std::string &output) {
     size_t pos = 0;
     std::string kind_terminator = "\r\n";
+    bool kind_known = false;  // a line before had a terminator
     for (size_t at = 0; at < source.size();) {
         size_t content_end = source.find_first_of("\r\n", at);
         if (content_end == std::string::npos) content_end = source.size();
@@ -108,7 +111,10 @@ void CheckUnfolds(const std::string &source, const std::string &output) {
         if (line_end < source.size()) line_end += (source.compare(line_end, 2, "\r\n") == 0) ? 2 : 1;
         const std::string content = source.substr(at, content_end - at);
         const std::string own = source.substr(content_end, line_end - content_end);
-        if (!own.empty()) kind_terminator = own;
+        if (!own.empty()) {
+            kind_terminator = own;
+            kind_known = true;
+        }
         const std::set<size_t> bounds = ClusterBoundaries(content);
         size_t done = 0;
         while (done < content.size()) {
@@ -126,8 +132,10 @@ void CheckUnfolds(const std::string &source, const std::string &output) {
             FUZZ_CHECK(bounds.count(done) != 0, "a break inside a cluster of " + Hex(content));
             pos = end;
         }
-        FUZZ_CHECK(output.compare(pos, own.size(), own) == 0, "line not ended by its own terminator");
-        pos += own.size();
+        // A last line without terminator takes the one before it.
+        const std::string last = !own.empty() ? own : (kind_known && !content.empty()) ? kind_terminator : "";
+        FUZZ_CHECK(output.compare(pos, last.size(), last) == 0, "line not ended by " + Hex(last));
+        pos += last.size();
         at = line_end;
     }
     FUZZ_CHECK(pos == output.size(), "bytes after the last line: " + Hex(output.substr(pos)));
@@ -197,6 +205,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     plain.indent.styles = 0;
     plain.header.lumoheader = 0;
     const Outcome bare = Format(plain, ample);
+    if (std::getenv("LUMOTEXT_FUZZ_SHOW") != nullptr) {
+        std::fprintf(stderr, "source %s\noutput %s\nfold %u tail %u wrap 0x%x left %u right %u\n",
+                     Hex(plain.source).c_str(), Hex(bare.output).c_str(), plain.fold.foldnum,
+                     plain.fold.tailwrap_flag, plain.fold.wraptype, plain.fold.maxmove_leftwise,
+                     plain.fold.maxmove_rightwise);
+    }
     FUZZ_CHECK(bare.result == FORMAT_DONE, "result " + std::to_string(bare.result) + " without prefixes");
     CheckUnfolds(plain.source, bare.output);
 

@@ -131,8 +131,10 @@ bool LineImage::BuildClusters(const char *utf8, size_t length) {
             units[count++] = static_cast<UChar>(0xD7C0 + (d.code_point >> 10));
             units[count++] = static_cast<UChar>(0xDC00 | (d.code_point & 0x3FF));
         } else {
-            // The half-width sound marks are characters of their own.
+            // The half-width sound marks are characters of their own, and so
+            // are CR and LF (the rules see line ends as bytes, not CR LF as one).
             if (d.code_point == 0xFF9E || d.code_point == 0xFF9F) starts[offset] = 1;
+            if (d.code_point == '\r' || d.code_point == '\n') starts[offset] = starts[offset + 1] = 1;
             unit_at[count] = offset;
             units[count++] = static_cast<UChar>(d.code_point);
         }
