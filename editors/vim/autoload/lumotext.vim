@@ -103,10 +103,14 @@ function! lumotext#filter(subcommand, first, last) abort
     call writefile(bytes, input)
     let command = [s:setting('command', 'lumotext'), a:subcommand]
           \ + s:options(a:subcommand)
-          \ + ['--encoding', tool_encoding, '--output', output, input]
-    call system(join(map(command, 'shellescape(v:val)')) . ' 2>' . shellescape(errors))
+          \ + ['--encoding', tool_encoding, '--output', output]
+    call system(join(map(command, 'shellescape(v:val)'))
+          \ . ' <' . shellescape(input) . ' 2>' . shellescape(errors))
     if v:shell_error != 0
       let message = filereadable(errors) ? join(readfile(errors), "\n") : ''
+      " The tool counts the lines of what it was given: count the buffer's.
+      let message = substitute(message, 'standard input: line \(\d\+\)',
+            \ '\=''line '' . (submatch(1) + a:first - 1)', 'g')
       return s:fail(message !=# '' ? message
             \ : printf('%s failed with status %d', command[0], v:shell_error)) - 1
     endif
