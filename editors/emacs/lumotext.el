@@ -81,6 +81,8 @@ TEXT begins on line FIRST-LINE of the buffer, which the message counts from."
   (pcase-let* ((`(,encoding ,coding) (lumotext--coding-systems))
                (arguments (append (list subcommand) (lumotext--options subcommand)
                                   (list "--encoding" encoding)))
+               ;; Read here: a buffer-local value is gone in the temporary buffer.
+               (program lumotext-program)
                (errors (make-temp-file "lumotext-errors")))
     (unwind-protect
         (with-temp-buffer
@@ -91,10 +93,10 @@ TEXT begins on line FIRST-LINE of the buffer, which the message counts from."
                  (status
                   (condition-case failure
                       (apply #'call-process-region (point-min) (point-max)
-                             lumotext-program nil (list output errors) nil arguments)
+                             program nil (list output errors) nil arguments)
                     (file-error
                      (kill-buffer output)
-                     (error "lumotext: cannot run %s: %s" lumotext-program
+                     (error "lumotext: cannot run %s: %s" program
                             (error-message-string failure))))))
             (unwind-protect
                 (if (eq status 0)
@@ -106,7 +108,7 @@ TEXT begins on line FIRST-LINE of the buffer, which the message counts from."
                                    (string-trim (buffer-string)))))
                     (error "%s" (if (string-empty-p message)
                                     (format "lumotext: %s ended with %s"
-                                            lumotext-program status)
+                                            program status)
                                   (lumotext--buffer-lines message first-line)))))
               (kill-buffer output))))
       (delete-file errors))))

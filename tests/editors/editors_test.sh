@@ -287,7 +287,7 @@ EOF
 fill-paragraph with a fill-column of 0 leaves the buffer|'0' is not a number from 1 to 65535|(setq fill-column 0) (lumotext-mode 1) (fill-paragraph)
 lumotext-fold-column 0 leaves the buffer|'0' is not a number from 1 to 65535|(setq lumotext-fold-column 0) (lumotext-format-region (point-min) (point-max))
 a missing program leaves the buffer|$missing_tool|(setq lumotext-program "$missing_tool") (lumotext-format-region (point-min) (point-max))
-fill-paragraph with a missing program leaves the buffer|$missing_tool|(setq lumotext-program "$missing_tool") (lumotext-mode 1) (fill-paragraph)
+fill-paragraph with a missing program leaves the buffer|$missing_tool|(setq-local lumotext-program "$missing_tool") (lumotext-mode 1) (fill-paragraph)
 EOF
 done
 
