@@ -3,8 +3,9 @@
 # a fresh Debian 12 machine can build and test with one command.
 # Usage: scripts/install-deps.sh [core|test|bench]...
 #   core   what the native build needs (make run)
-#   test   also the cross compilers, qemu-i386, wine64, Xvfb, and clang with
-#          libFuzzer (make test, make fuzz)
+#   test   also the cross compilers, qemu-i386, wine64, Xvfb, clang with
+#          libFuzzer, and Vim and Emacs for the editor tests (make test,
+#          make fuzz)
 #   bench  also the corpus, the tools compared against (nkf, Text::LineFold),
 #          hyperfine, GNU time and gnuplot
 set -euo pipefail
@@ -13,7 +14,8 @@ core=(cmake ninja-build g++ make libgtest-dev libgmock-dev libbenchmark-dev libs
       libicu-dev unicode-data)  # UTF-8: ICU, and Unicode's own test data
 test=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-multilib qemu-user wine64 xvfb xauth
       clang libclang-rt-14-dev llvm
-      imagemagick fonts-ipafont-gothic fonts-wine)  # dialog tests: screenshots, fonts
+      imagemagick fonts-ipafont-gothic fonts-wine  # dialog tests: screenshots, fonts
+      vim emacs-nox)  # editor tests: both editors run headless
 bench=(debian-reference-ja nkf hyperfine gnuplot-nox time libunicode-linebreak-perl python3)
 
 wanted=()
