@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "text/partners.h"
 #include "text/utf8.h"
 
 namespace lumo::text {

@@ -17,6 +17,17 @@ constexpr uint32_t kWideSpace = 0x8140;  // the full-width space, 81 40
 
 inline bool IsLineEnd(unsigned char byte) { return byte == 0 || byte == kCr || byte == kLf; }
 
+// The byte ranges of code page 932 itself, for code that must not depend on
+// the system's ANSI code page (the tool, which reads Shift-JIS files).
+constexpr bool IsCp932LeadByte(unsigned char byte) {
+    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+}
+constexpr bool IsCp932TrailByte(unsigned char byte) {
+    return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC);
+}
+// ASCII and the half-width katakana.
+constexpr bool IsCp932SingleByte(unsigned char byte) { return byte < 0x80 || (byte >= 0xA1 && byte <= 0xDF); }
+
 // The lead bytes of the ANSI code page, asked of the platform once so that the
 // scans below test a table instead of calling out for every byte.
 class CodePage {

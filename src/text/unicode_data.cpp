@@ -3,6 +3,8 @@
 // the one the tool converts with, so that both encodings agree.
 #include "text/unicode_data.h"
 
+#include "text/partners.h"
+
 #include <iconv.h>
 #include <unicode/uchar.h>
 #include <unicode/uversion.h>
@@ -129,13 +131,6 @@ CodePointInfo Describe(uint32_t cp, uint16_t cp932) {
     return info;
 }
 
-// Characters that input methods type in two forms, of which code page 932
-// (as converted here) holds one.
-constexpr uint32_t kPartners[][2] = {
-    {0x301C, 0xFF5E}, {0x2016, 0x2225}, {0x2212, 0xFF0D}, {0x00A2, 0xFFE0},
-    {0x00A3, 0xFFE1}, {0x00AC, 0xFFE2}, {0x2014, 0x2015},
-};
-
 }  // namespace
 
 const UnicodeData *UnicodeData::Get() {
@@ -155,7 +150,7 @@ UnicodeData::UnicodeData() {
     // as its two-byte partner is, is spelt as that partner, so that it folds
     // exactly as the partner does. The narrow ones (cent, pound, not) keep
     // their own width and share only the sets.
-    for (const auto &pair : kPartners) {
+    for (const auto &pair : kCp932Partners) {
         for (int side = 0; side < 2; ++side) {
             const uint32_t self = pair[side];
             const uint32_t other = pair[1 - side];
@@ -188,14 +183,6 @@ const char *UnicodeData::Version() {
     }();
     (void)done;
     return text;
-}
-
-uint32_t Cp932Partner(uint32_t code_point) {
-    for (const auto &pair : kPartners) {
-        if (pair[0] == code_point) return pair[1];
-        if (pair[1] == code_point) return pair[0];
-    }
-    return 0;
 }
 
 }  // namespace lumo::text

@@ -58,9 +58,4 @@ private:
     uint16_t spellings_[3][0x10000];
 };
 
-// The code page 932 variants that input methods produce for one character:
-// each pair's members are treated as one character in a UTF-8 call's sets.
-// Returns the partner, or 0 when code_point has none.
-uint32_t Cp932Partner(uint32_t code_point);
-
 }  // namespace lumo::text
