@@ -4,6 +4,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps test-deps run test fuzz build native asan mingw32 mingw64 linux32 bench clean
+.PHONY: install deb dist-windows
 
 all: native
 
@@ -48,6 +49,22 @@ fuzz: test-deps
 bench:
 	@scripts/install-deps.sh bench
 	@scripts/bench.sh
+
+# Installs the tool, the library and its development files, man pages and
+# bash completion under PREFIX (default /usr/local), staged under DESTDIR.
+PREFIX ?= /usr/local
+install: native
+	@DESTDIR=$(DESTDIR) cmake --install build/native --prefix $(PREFIX) --strip
+
+# build/lumotext_<version>_<arch>.deb, and its test.
+deb: native
+	@scripts/install-deps.sh test
+	@scripts/make-deb.sh
+
+# build/lumotext-<version>-windows.zip: both DLLs, the tool, header,
+# definition file and import libraries, read-me files.
+dist-windows: mingw32 mingw64
+	@scripts/dist-windows.sh
 
 clean:
 	rm -rf build
