@@ -60,10 +60,9 @@ check "SONAME liblumotext.so.${version%%.*}" soname "$tree/lib/liblumotext.so.$v
 no_run_path() { ! readelf -d "$1" | grep -E 'RPATH|RUNPATH'; }
 check "no run path in the tool" no_run_path "$tree/bin/lumotext"
 check "no run path in the library" no_run_path "$tree/lib/liblumotext.so.$version"
-if [[ -n $build ]]; then
-    no_build_path() { ! grep -rlF "$build" "$tree"; }
-    check "no file names the build folder" no_build_path
-fi
+# The build folders lie inside the sources, so this covers both.
+no_source_path() { ! grep -rlF "$source_dir" "$tree"; }
+check "no file names the source or build folder" no_source_path
 
 # The tool runs from the tree, and its version is the project's.
 check "installed tool: --version" grep -qx "lumotext $version" <("$tree/bin/lumotext" --version)

@@ -5,6 +5,10 @@
 #include <lumotext.h>
 #include <stdio.h>
 #include <stdlib.h>
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 int main(int argc, char **argv) {
     static char source[1 << 16];
@@ -14,8 +18,15 @@ int main(int argc, char **argv) {
     static HeaderSettings header;
     FormatRequest request = {sizeof(FormatRequest), source, output, sizeof output, 8, 80};
     int32_t detail = 0;
-    size_t length = fread(source, 1, sizeof source - 1, stdin);
+    size_t length;
     int32_t result;
+
+#ifdef _WIN32
+    /* Line ends are the text's own: CR LF must reach the library unchanged. */
+    _setmode(_fileno(stdin), _O_BINARY);
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    length = fread(source, 1, sizeof source - 1, stdin);
 
     if (argc != 2) {
         fprintf(stderr, "usage: fold_stdin COLUMN < text\n");
