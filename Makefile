@@ -40,6 +40,8 @@ test: test-deps
 	@ctest --preset linux32 -j $(JOBS)
 	@ctest --preset mingw64 -j $(JOBS)
 	@scripts/check-dll.sh build/mingw32/Lumotext.dll
+	@tests/packaging/deb_test.sh "$$(scripts/make-deb.sh)"
+	@tests/packaging/windows_zip_test.sh "$$(scripts/dist-windows.sh)" build/mingw64
 	@scripts/fuzz.sh 30
 
 # Every fuzz target for a minute (scripts/fuzz.sh SECONDS [TARGET...] for more).
@@ -56,12 +58,11 @@ PREFIX ?= /usr/local
 install: native
 	@DESTDIR=$(DESTDIR) cmake --install build/native --prefix $(PREFIX) --strip
 
-# build/lumotext_<version>_<arch>.deb, and its test.
+# build/packages/lumotext_<version>_<arch>.deb, for /usr, with CPack.
 deb: native
-	@scripts/install-deps.sh test
 	@scripts/make-deb.sh
 
-# build/lumotext-<version>-windows.zip: both DLLs, the tool, header,
+# build/packages/lumotext-<version>-windows.zip: both DLLs, the tools, header,
 # definition file and import libraries, read-me files.
 dist-windows: mingw32 mingw64
 	@scripts/dist-windows.sh
