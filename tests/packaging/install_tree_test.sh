@@ -4,7 +4,7 @@
 # and a C program built with pkg-config and a CMake project built with
 # find_package(Lumotext), both against the tree alone, folding a text as the
 # installed tool folds it.
-# Usage: install_tree_test.sh BUILD-DIR           (installs with cmake --install)
+# Usage: install_tree_test.sh BUILD-DIR [PREFIX]  (installs with cmake --install)
 #        install_tree_test.sh --tree ROOT PREFIX  (checks a tree installed before)
 set -uo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -17,7 +17,7 @@ export LUMOTEXT_REGISTRY=$work/registry.sqlite3
 if [[ ${1:-} == --tree ]]; then
     root=$2 prefix=$3 build=""
 else
-    build=$(cd "$1" && pwd) root=$work/root prefix=/usr
+    build=$(cd "$1" && pwd) root=$work/root prefix=${2:-/usr}
     DESTDIR=$root cmake --install "$build" --prefix "$prefix" --strip >/dev/null || { echo "FAIL: install"; exit 1; }
 fi
 tree=$root$prefix
