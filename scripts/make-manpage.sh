@@ -11,9 +11,13 @@ tool=$1 command=$2 include=$3 out=$4
 # 0, 1, 2) go deeper. Inside the option list they are brought back to the
 # description column, so the page keeps every word of the help. Examples,
 # one a line, would be filled into one paragraph; a blank line between them
-# keeps each on its own.
+# keeps each on its own. Further usage lines, lined up under the first,
+# take the "or:" by which help2man knows them for the synopsis.
 help_of() {
   "$tool" ${command:+"$command"} --help | awk '
+    /^Usage: / { in_usage = 1; print; next }
+    in_usage && /^       [^ ]/ { sub(/^       /, "    or: "); print; next }
+    { in_usage = 0 }
     /^Examples?:$/ { in_examples = 1; print; next }
     in_examples && /^  [^ ]/ { if (examples++) print ""; print; next }
     /^Options:$/ { in_options = 1; print; next }

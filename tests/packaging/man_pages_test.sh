@@ -50,4 +50,9 @@ while read -r page command summary; do
     check "$page: every option of --help" lists_every_option "$work/$page.help" "$work/$page.txt"
 done <<<"$pages"
 check "lumotext.1: lists the commands" grep -q 'format.*fold the lines' "$work/lumotext.txt"
+# Every usage line of --help belongs to the synopsis, not to the description.
+synopsis_has() { sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' "$work/$1.txt" | grep -qF -- "$2"; }
+check "lumotext.1: synopsis has 'lumotext help [COMMAND]'" synopsis_has lumotext 'lumotext help [COMMAND]'
+check "lumotext.1: synopsis has 'lumotext --help | --version'" synopsis_has lumotext 'lumotext --help | --version'
+check "lumotext-slot.1: synopsis" synopsis_has lumotext-slot 'lumotext slot [OPTIONS] ACTION [ARGUMENTS]'
 finish
