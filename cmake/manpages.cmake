@@ -1,9 +1,15 @@
 # Man pages lumotext(1) and lumotext-CMD(1), written by help2man from the
 # built tool's --help at build time (scripts/make-manpage.sh), with the extra
 # sections of packaging/man/*.h2m; installed under share/man/man1.
+# The pages come from the tool run at build time: not in a cross build,
+# which cannot run it, nor in a sanitizer build, whose reports at exit
+# would end up in the pages (and the pages are those of the native build).
 find_program(HELP2MAN help2man)
-if(NOT HELP2MAN OR CMAKE_CROSSCOMPILING)
-  message(STATUS "help2man not found or cross-compiling: no man pages (scripts/install-deps.sh core)")
+if(CMAKE_CROSSCOMPILING OR CMAKE_CXX_FLAGS MATCHES "sanitize")
+  return()
+endif()
+if(NOT HELP2MAN)
+  message(STATUS "help2man not found: no man pages (scripts/install-deps.sh core)")
   return()
 endif()
 
