@@ -31,6 +31,7 @@ lumotext format --encoding ''|auto sjis utf-8
 lumotext format --encoding u|utf-8
 lumotext format --encoding = ''|auto sjis utf-8
 lumotext format --encoding = s|sjis
+lumotext format --preset =|0 1 2
 lumotext format --encoding=s|--encoding=sjis
 lumotext bind --slot 1|1 10
 lumotext format --fold ''|
