@@ -35,5 +35,10 @@ check "shlibs names liblumotext.so.${version%%.*}" \
 
 dpkg-deb -x "$deb" "$work/root"
 check "pkg-config file names /usr" grep -qx 'prefix=/usr' "$work/root/usr/lib/pkgconfig/lumotext.pc"
+# Man pages compressed, as Debian wants them, and still readable.
+renders() { local errors; errors=$(MANWIDTH=80 man -l "$1" 2>&1 >/dev/null) && [[ -z $errors ]] && zgrep -q '^\.SH NAME' "$1"; }
+for page in lumotext lumotext-format lumotext-bind lumotext-slot; do
+    check "$page.1.gz renders" renders "$work/root/usr/share/man/man1/$page.1.gz"
+done
 check "the unpacked tree" "$here/install_tree_test.sh" --tree "$work/root" /usr
 finish

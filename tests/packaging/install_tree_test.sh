@@ -23,8 +23,9 @@ fi
 tree=$root$prefix
 version=$(sed -n 's/^project(Lumotext VERSION \([0-9.]*\).*/\1/p' "$source_dir/CMakeLists.txt")
 
-# What the tree holds: path, and what it must be (exec, file, or -> the
-# target of a symbolic link).
+# What the tree holds: path, and what it must be (exec, file, page: a file
+# that may be compressed, as in the Debian package, or -> the target of a
+# symbolic link).
 layout="
 bin/lumotext                               exec
 lib/liblumotext.so.$version                file
@@ -35,10 +36,10 @@ lib/pkgconfig/lumotext.pc                  file
 lib/cmake/Lumotext/LumotextConfig.cmake    file
 lib/cmake/Lumotext/LumotextConfigVersion.cmake file
 lib/cmake/Lumotext/LumotextTargets.cmake   file
-share/man/man1/lumotext.1                  file
-share/man/man1/lumotext-format.1           file
-share/man/man1/lumotext-bind.1             file
-share/man/man1/lumotext-slot.1             file
+share/man/man1/lumotext.1                  page
+share/man/man1/lumotext-format.1           page
+share/man/man1/lumotext-bind.1             page
+share/man/man1/lumotext-slot.1             page
 share/bash-completion/completions/lumotext file
 share/doc/lumotext/README.md               file
 share/doc/lumotext/copyright               file
@@ -48,6 +49,7 @@ has() {
     case $kind in
         exec) [[ -f $path && -x $path && ! -L $path ]] ;;
         file) [[ -f $path && ! -L $path ]] ;;
+        page) [[ -f $path || -f $path.gz ]] ;;
         '->') [[ -L $path && $(readlink "$path") == "$target" ]] || { ls -l "$path"; false; } ;;
     esac
 }
