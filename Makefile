@@ -4,6 +4,7 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
 .PHONY: all deps test-deps run test fuzz build native asan mingw32 mingw64 linux32 bench clean
+.PHONY: install deb dist-windows
 
 all: native
 
@@ -39,6 +40,8 @@ test: test-deps
 	@ctest --preset linux32 -j $(JOBS)
 	@ctest --preset mingw64 -j $(JOBS)
 	@scripts/check-dll.sh build/mingw32/Lumotext.dll
+	@tests/packaging/deb_test.sh "$$(scripts/make-deb.sh)"
+	@tests/packaging/windows_zip_test.sh "$$(scripts/dist-windows.sh)" build/mingw64
 	@scripts/fuzz.sh 30
 
 # Every fuzz target for a minute (scripts/fuzz.sh SECONDS [TARGET...] for more).
@@ -48,6 +51,21 @@ fuzz: test-deps
 bench:
 	@scripts/install-deps.sh bench
 	@scripts/bench.sh
+
+# Installs the tool, the library and its development files, man pages and
+# bash completion under PREFIX (default /usr/local), staged under DESTDIR.
+PREFIX ?= /usr/local
+install: native
+	@DESTDIR=$(DESTDIR) cmake --install build/native --prefix $(PREFIX) --strip
+
+# build/packages/lumotext_<version>_<arch>.deb, for /usr, with CPack.
+deb: native
+	@scripts/make-deb.sh
+
+# build/packages/lumotext-<version>-windows.zip: both DLLs, the tools, header,
+# definition file and import libraries, read-me files.
+dist-windows: mingw32 mingw64
+	@scripts/dist-windows.sh
 
 clean:
 	rm -rf build
