@@ -9,6 +9,10 @@
 #include <cstring>
 #include <string>
 
+#include "text/partners.h"
+#include "text/text.h"
+#include "text/utf8.h"
+
 #ifndef _WIN32
 #include <clocale>
 #include <langinfo.h>
@@ -17,16 +21,16 @@
 namespace lumo::cli {
 namespace {
 
-bool IsLead(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
-bool IsTrail(unsigned char byte) { return (byte >= 0x40 && byte <= 0x7E) || (byte >= 0x80 && byte <= 0xFC); }
-// One-byte characters of code page 932: ASCII and the half-width katakana.
-bool IsSingle(unsigned char byte) { return byte < 0x80 || (byte >= 0xA1 && byte <= 0xDF); }
+using lumo::IsCp932SingleByte;
 
 // Bytes of the code page 932 character at text[pos]: 2 for a lead byte with
 // a trail byte behind it, else 1 (a stray byte stands alone).
 size_t CharBytes(std::string_view text, size_t pos) {
     const auto byte = static_cast<unsigned char>(text[pos]);
-    if (IsLead(byte) && pos + 1 < text.size() && IsTrail(static_cast<unsigned char>(text[pos + 1]))) return 2;
+    if (lumo::IsCp932LeadByte(byte) && pos + 1 < text.size() &&
+        lumo::IsCp932TrailByte(static_cast<unsigned char>(text[pos + 1]))) {
+        return 2;
+    }
     return 1;
 }
 
@@ -46,23 +50,6 @@ std::string CodePointName(uint32_t code_point) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(code_point));
     return buffer;
-}
-
-size_t Utf8Bytes(unsigned char lead) {
-    if (lead < 0x80) return 1;
-    if (lead < 0xE0) return 2;
-    if (lead < 0xF0) return 3;
-    return 4;
-}
-
-uint32_t Utf8CodePoint(std::string_view character) {
-    const auto at = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(character[i])); };
-    switch (character.size()) {
-    case 1: return at(0);
-    case 2: return (at(0) & 0x1F) << 6 | (at(1) & 0x3F);
-    case 3: return (at(0) & 0x0F) << 12 | (at(1) & 0x3F) << 6 | (at(2) & 0x3F);
-    default: return (at(0) & 0x07) << 18 | (at(1) & 0x3F) << 12 | (at(2) & 0x3F) << 6 | (at(3) & 0x3F);
-    }
 }
 
 std::string Trim(std::string_view text) {
@@ -257,7 +244,7 @@ bool TerminalText::FromTerminal(std::string_view text, std::string *cp932, std::
         for (size_t pos = 0; pos < text.size();) {
             const auto byte = static_cast<unsigned char>(text[pos]);
             const size_t length = CharBytes(text, pos);
-            if (length == 1 && !IsSingle(byte)) {
+            if (length == 1 && !IsCp932SingleByte(byte)) {
                 *error = "byte " + std::to_string(pos + 1) + " (" + ByteName(byte) +
                          ") is not Shift-JIS (code page 932) text; the terminal is taken to be "
                          "Shift-JIS because the locale's character set is not UTF-8";
@@ -277,19 +264,31 @@ bool TerminalText::FromTerminal(std::string_view text, std::string *cp932, std::
     }
     std::string converted;
     std::string back;
-    for (size_t pos = 0, number = 1; pos < text.size(); ++number) {
-        const std::string_view character = text.substr(pos, Utf8Bytes(static_cast<unsigned char>(text[pos])));
+    const auto converts = [&](std::string_view character) {
         converted.clear();
         back.clear();
-        if (!codec_->FromUtf8(character, &converted) || !codec_->ToUtf8(converted, &back) || back != character) {
-            const uint32_t code_point = Utf8CodePoint(character);
-            *error = "character " + std::to_string(number) + ", " + CodePointName(code_point);
-            if (code_point >= 0xA0) *error += " \"" + std::string(character) + "\"";
-            *error += ", has no Shift-JIS (code page 932) form";
-            return false;
+        return codec_->FromUtf8(character, &converted) && codec_->ToUtf8(converted, &back) && back == character;
+    };
+    for (size_t pos = 0, number = 1; pos < text.size(); ++number) {
+        const text::Decoded d = text::DecodeUtf8(text.data() + pos, text.data() + text.size());
+        const std::string_view character = text.substr(pos, d.length);
+        pos += d.length;
+        if (converts(character)) {
+            *cp932 += converted;
+            continue;
         }
-        *cp932 += converted;
-        pos += character.size();
+        // Input methods type either of a pair such as 〜 and ～; code page
+        // 932 holds one, which stands for both.
+        char partner[4];
+        const uint32_t other = text::Cp932Partner(d.code_point);
+        if (other != 0 && converts(std::string_view(partner, text::EncodeUtf8(other, partner)))) {
+            *cp932 += converted;
+            continue;
+        }
+        *error = "character " + std::to_string(number) + ", " + CodePointName(d.code_point);
+        if (d.code_point >= 0xA0) *error += " \"" + std::string(character) + "\"";
+        *error += ", has no Shift-JIS (code page 932) form";
+        return false;
     }
     return true;
 }
@@ -311,7 +310,7 @@ std::string TerminalText::ToTerminal(std::string_view cp932) const {
             out += "\\n";
         } else if (byte == '\r') {
             out += "\\r";
-        } else if (byte < 0x20 || byte == 0x7F || (length == 1 && !IsSingle(byte))) {
+        } else if (byte < 0x20 || byte == 0x7F || (length == 1 && !IsCp932SingleByte(byte))) {
             out += HexByte(byte);
         } else if (byte < 0x80 || !utf8_) {
             out += character;

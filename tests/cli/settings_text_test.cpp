@@ -257,7 +257,6 @@ TEST(Terminal, Utf8Refusals) {
         const char *error;
     };
     const Row rows[] = {
-        {"ab\xe3\x80\x9c", "character 3, U+301C \"\xe3\x80\x9c\", has no Shift-JIS"},  // 〜 would come back as ～
         {"caf\xc3\xa9", "character 4, U+00E9"},
         {"\xf0\x9f\x98\x80", "character 1, U+1F600"},
         {"a\xff", "byte 2 (0xFF) is not UTF-8"},
@@ -268,6 +267,29 @@ TEST(Terminal, Utf8Refusals) {
         std::string cp932 = "stale";
         EXPECT_FALSE(terminal.FromTerminal(row.text, &cp932, &error));
         EXPECT_NE(error.find(row.error), std::string::npos) << error;
+    }
+}
+
+// The variants that input methods type are stored as the partner code page
+// 932 holds, in either direction of the pair.
+TEST(Terminal, InputMethodVariantsBecomeTheirPartners) {
+    TerminalText terminal;
+    std::string error;
+    ASSERT_TRUE(terminal.Open(true, &error)) << error;
+    struct Row {
+        const char *typed;
+        const char *stored;
+    };
+    const Row rows[] = {
+        {u8"〜", "\x81\x60"}, {u8"～", "\x81\x60"}, {u8"‖", "\x81\x61"}, {u8"−", "\x81\x7c"},
+        {u8"¢", "\x81\x91"}, {u8"£", "\x81\x92"}, {u8"¬", "\x81\xca"}, {u8"—", "\x81\x5c"},
+        {u8"a〜b", "a\x81\x60" "b"},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.typed);
+        std::string cp932;
+        ASSERT_TRUE(terminal.FromTerminal(row.typed, &cp932, &error)) << error;
+        EXPECT_EQ(cp932, row.stored);
     }
 }
 
