@@ -43,21 +43,34 @@ bool LineImage::Build(const char *utf8, size_t length) {
     const uint16_t *spellings = data_.Spellings(mode_);
     const bool ascii_as_itself = alphabet_.AsciiAsItself();
     auto *offsets = reinterpret_cast<uint32_t *>(offsets_.data());
-    char *image = image_.data();
+    auto *image = reinterpret_cast<unsigned char *>(image_.data());
     const auto *const start = reinterpret_cast<const unsigned char *>(utf8);
     const auto *const end = start + length;
     size_t n = 0;
-    // The first character also stands for the zero-width ones before it.
     const auto emit = [offsets, image](size_t at, uint16_t code, uint32_t offset) {
-        offsets[at] = at == 0 ? 0 : offset;
+        offsets[at] = offset;
         if (code > 0xFF) {
-            image[at++] = static_cast<char>(code >> 8);
+            image[at++] = static_cast<unsigned char>(code >> 8);
             offsets[at] = kTrail;
         }
-        image[at++] = static_cast<char>(code & 0xFF);
+        image[at++] = static_cast<unsigned char>(code & 0xFF);
         return at;
     };
     for (const unsigned char *p = start; p < end;) {
+        // Kana and kanji: three bytes each, spelt as two by one lookup.
+        while (end - p >= 3 && (p[0] & 0xF0) == 0xE0 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80 &&
+               (p[0] != 0xE0 || p[1] >= 0xA0)) {  // not an overlong form
+            const uint32_t cp = (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
+            const uint16_t code = spellings[cp];  // 0 for surrogates
+            if (code <= 0xFF) break;
+            offsets[n] = static_cast<uint32_t>(p - start);
+            offsets[n + 1] = kTrail;
+            image[n] = static_cast<unsigned char>(code >> 8);
+            image[n + 1] = static_cast<unsigned char>(code);
+            n += 2;
+            p += 3;
+        }
+        if (p == end) break;
         const unsigned char byte = *p;
         const auto offset = static_cast<uint32_t>(p - start);
         if (byte < 0x80) {
@@ -66,27 +79,18 @@ bool LineImage::Build(const char *utf8, size_t length) {
                 ++p;
                 continue;
             }
-            n = emit(n, byte, offset);  // a run of ASCII is its own image
-            for (++p; p < end && *p < 0x80; ++p, ++n) {
+            do {  // a run of ASCII is its own image
                 offsets[n] = static_cast<uint32_t>(p - start);
-                image[n] = static_cast<char>(*p);
-            }
+                image[n++] = *p++;
+            } while (p < end && *p < 0x80);
             continue;
         }
-        // Kana and kanji take three bytes: decoded here without a call.
-        uint32_t cp;
-        if ((byte & 0xF0) == 0xE0 && end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80 &&
-            (cp = (byte & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu)) >= 0x800 &&
-            (cp < 0xD800 || cp > 0xDFFF)) {
-            p += 3;
-        } else {
-            const Decoded d = DecodeUtf8(p, end);
-            p += d.length;
-            cp = d.code_point;
-            if (cp == kInvalidByte) {
-                n = emit(n, Alphabet::kNarrowOther, offset);
-                continue;
-            }
+        const Decoded d = DecodeUtf8(p, end);
+        p += d.length;
+        const uint32_t cp = d.code_point;
+        if (cp == kInvalidByte) {
+            n = emit(n, Alphabet::kNarrowOther, offset);
+            continue;
         }
         if (cp < 0x10000 && spellings[cp] != 0) {
             n = emit(n, spellings[cp], offset);
@@ -99,6 +103,8 @@ bool LineImage::Build(const char *utf8, size_t length) {
     }
     // A line of zero-width characters only still stands for its bytes.
     if (n == 0 && length > 0) n = emit(n, Alphabet::kNarrowOther, 0);
+    // The first character also stands for the zero-width ones before it.
+    if (n > 0) offsets[0] = 0;
     length_ = n;
     offsets[n] = static_cast<uint32_t>(length);
     image[n] = '\0';

@@ -58,6 +58,8 @@ TEST(Utf8MixedText, ClustersWidthsAndPartners) {
         {"ambiguous ○ is two columns, é one", u8"○○○éé x\n", 8, "", u8"○○○éé \nx\n"},
         {"a zero-width space adds nothing", u8"あい\u200bうえお\n", 8, "", u8"あい\u200bうえ\nお\n"},
         {"a byte that is not UTF-8 is one column, kept", "ab\xff\xfe" "cdef\n", 4, "", "ab\xff\xfe\ncdef\n"},
+        {"an overlong form of § is three bytes of one column", "x\xE0\x82\xA7y\n", 3, "", "x\xE0\x82\n\xA7y\n"},
+        {"a surrogate's form is three bytes of one column", "x\xED\xA0\x80y\n", 3, "", "x\xED\xA0\n\x80y\n"},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
