@@ -134,7 +134,11 @@ bool GetClipboardText(std::string *text) {
     if (shared.text == nullptr) return false;
     // Up to the first NUL, as CF_TEXT is read, and never past the block.
     const Block &block = *shared.text;
-    text->assign(block.data(), TextLength(block.data(), block.size()));
+    if (block.empty()) {
+        text->clear();
+    } else {
+        text->assign(block.data(), TextLength(block.data(), block.size()));
+    }
     return true;
 }
 
