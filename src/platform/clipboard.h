@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <string>
 
 namespace lumo::platform {
@@ -39,9 +40,11 @@ public:
 
     bool Open();            // with no owner window
     bool HasText() const;   // CF_TEXT available
-    // Locks the clipboard's text for reading: nullptr when there is no data
-    // (*no_data set) or locking fails. Unlocked on Close or destruction.
-    const char *LockText(bool *no_data);
+    // Locks the clipboard's text block for reading: nullptr when there is no
+    // data (*no_data set) or locking fails. *size is the block's size: the
+    // program that put it there need not have ended it with a NUL, so only
+    // these bytes may be read (TextLength). Unlocked on Close or destruction.
+    const char *LockText(size_t *size, bool *no_data);
     // Empties the clipboard and hands it the block as its text; the block is
     // the clipboard's afterwards.
     bool Replace(GlobalBlock block);
@@ -52,9 +55,19 @@ private:
     void *text_ = nullptr;  // the locked CF_TEXT handle
 };
 
+// The length of the text in a block of size bytes: up to its first NUL, or
+// all of the block when it holds none.
+inline size_t TextLength(const char *bytes, size_t size) {
+    const void *nul = size > 0 ? std::memchr(bytes, '\0', size) : nullptr;
+    return nul != nullptr ? static_cast<size_t>(static_cast<const char *>(nul) - bytes) : size;
+}
+
 // The process's own clipboard off Windows: what tests and the command-line
 // tool read and write around the clipboard operations.
-void SetClipboardText(const std::string &text);
+void SetClipboardText(const std::string &text);  // with its NUL
+// Exactly these bytes as the text block, NUL or none, as any program may
+// leave them. (Wine's own SetClipboardData ends every text block with a NUL.)
+void SetClipboardBytes(const std::string &bytes);
 bool GetClipboardText(std::string *text);  // false when it holds no text
 void ClearClipboard();                     // holds no text at all
 
@@ -62,5 +75,10 @@ void ClearClipboard();                     // holds no text at all
 enum class ClipboardCall { kOpen, kLock, kAllocate, kNoData };
 using ClipboardFaultHook = bool (*)(ClipboardCall call, void *context);  // true: fail
 void SetClipboardFaultHook(ClipboardFaultHook hook, void *context);
+// For tests, per thread: while set, the clipboard hands out these size bytes,
+// which the test owns, as its locked text block in place of its own, so that
+// the block can lie anywhere (against an inaccessible page, say). A null
+// bytes removes it.
+void SetClipboardBlockOverride(const char *bytes, size_t size);
 
 }  // namespace lumo::platform

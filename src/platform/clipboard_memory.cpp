@@ -85,8 +85,9 @@ bool Clipboard::HasText() const {
     return shared.text != nullptr;
 }
 
-const char *Clipboard::LockText(bool *no_data) {
+const char *Clipboard::LockText(size_t *size, bool *no_data) {
     *no_data = false;
+    *size = 0;
     MemoryClipboard &shared = Shared();
     const std::lock_guard<std::mutex> lock(shared.mutex);
     if (shared.text == nullptr || ClipboardFault(ClipboardCall::kNoData)) {
@@ -95,7 +96,12 @@ const char *Clipboard::LockText(bool *no_data) {
     }
     if (ClipboardFault(ClipboardCall::kLock)) return nullptr;
     text_ = shared.text.get();
-    return shared.text->data();
+    const char *placed = nullptr;
+    if (ClipboardBlockOverride(&placed, size)) return placed;
+    *size = shared.text->size();
+    // An empty vector may have no storage at all; an empty block is still
+    // a block, holding the empty text.
+    return shared.text->empty() ? "" : shared.text->data();
 }
 
 bool Clipboard::Replace(GlobalBlock block) {
@@ -114,18 +120,25 @@ void Clipboard::Close() {
     shared.open = open_ = false;
 }
 
-void SetClipboardText(const std::string &text) {
+void SetClipboardText(const std::string &text) { SetClipboardBytes(std::string(text).append(1, '\0')); }
+
+void SetClipboardBytes(const std::string &bytes) {
     MemoryClipboard &shared = Shared();
     const std::lock_guard<std::mutex> lock(shared.mutex);
-    shared.text = std::make_unique<Block>(text.begin(), text.end());
-    shared.text->push_back('\0');
+    shared.text = std::make_unique<Block>(bytes.begin(), bytes.end());
 }
 
 bool GetClipboardText(std::string *text) {
     MemoryClipboard &shared = Shared();
     const std::lock_guard<std::mutex> lock(shared.mutex);
     if (shared.text == nullptr) return false;
-    *text = shared.text->data();  // up to the first NUL, as CF_TEXT is read
+    // Up to the first NUL, as CF_TEXT is read, and never past the block.
+    const Block &block = *shared.text;
+    if (block.empty()) {
+        text->clear();
+    } else {
+        text->assign(block.data(), TextLength(block.data(), block.size()));
+    }
     return true;
 }
 

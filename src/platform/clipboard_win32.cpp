@@ -66,16 +66,25 @@ bool Clipboard::Open() {
 
 bool Clipboard::HasText() const { return IsClipboardFormatAvailable(CF_TEXT) != FALSE; }
 
-const char *Clipboard::LockText(bool *no_data) {
+const char *Clipboard::LockText(size_t *size, bool *no_data) {
     *no_data = false;
+    *size = 0;
     HANDLE handle = ClipboardFault(ClipboardCall::kNoData) ? nullptr : GetClipboardData(CF_TEXT);
     if (handle == nullptr) {
         *no_data = true;
         return nullptr;
     }
     if (ClipboardFault(ClipboardCall::kLock)) return nullptr;
+    const char *placed = nullptr;
+    if (ClipboardBlockOverride(&placed, size)) return placed;
+    // A block of no bytes cannot be locked (GlobalLock sees a discarded
+    // block), yet it is a block: the empty text.
+    const SIZE_T block_size = GlobalSize(handle);
+    if (block_size == 0) return "";
     const auto *text = static_cast<const char *>(GlobalLock(handle));
-    if (text != nullptr) text_ = handle;
+    if (text == nullptr) return nullptr;
+    text_ = handle;
+    *size = block_size;
     return text;
 }
 
@@ -101,14 +110,16 @@ void Clipboard::Close() {
 
 namespace lumo::platform {
 
-void SetClipboardText(const std::string &text) {
+void SetClipboardText(const std::string &text) { SetClipboardBytes(std::string(text).append(1, '\0')); }
+
+void SetClipboardBytes(const std::string &bytes) {
     Clipboard clipboard;
     if (!clipboard.Open()) return;
-    GlobalBlock block = GlobalBlock::Allocate(text.size() + 1);
+    GlobalBlock block = GlobalBlock::Allocate(bytes.size());
     if (!block.valid()) return;
     char *data = block.Lock();
     if (data == nullptr) return;
-    std::memcpy(data, text.c_str(), text.size() + 1);
+    std::memcpy(data, bytes.data(), bytes.size());
     clipboard.Replace(std::move(block));
 }
 
@@ -116,9 +127,10 @@ bool GetClipboardText(std::string *text) {
     Clipboard clipboard;
     if (!clipboard.Open() || !clipboard.HasText()) return false;
     bool no_data = false;
-    const char *data = clipboard.LockText(&no_data);
+    size_t size = 0;
+    const char *data = clipboard.LockText(&size, &no_data);
     if (data == nullptr) return false;
-    *text = data;
+    text->assign(data, TextLength(data, size));
     return true;
 }
 

@@ -1,8 +1,9 @@
 // The clipboard commands on the process's own clipboard: every failure code
 // with the clipboard's text left as it was (faults injected per call kind),
 // the size of the output block, a formatted text that outgrows it, and the
-// binding of the clipboard's text. LumoMultiLines and BindLines on the same
-// records are the reference for what the clipboard must hold afterwards.
+// binding of the clipboard's text, and text blocks that hold no NUL.
+// LumoMultiLines and BindLines on the same records are the reference for
+// what the clipboard must hold afterwards.
 #include "platform/clipboard.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "format/text.h"
 #include "lumotext.h"
 #include "settings/presets.h"
 
@@ -20,6 +22,7 @@ using lumo::platform::ClearClipboard;
 using lumo::platform::Clipboard;
 using lumo::platform::ClipboardCall;
 using lumo::platform::GetClipboardText;
+using lumo::platform::SetClipboardBytes;
 using lumo::platform::SetClipboardFaultHook;
 using lumo::platform::SetClipboardText;
 
@@ -57,6 +60,13 @@ std::string Formatted(Records records, const std::string &text) {
     request.capacity = static_cast<uint32_t>(output.size());
     EXPECT_EQ(LumoMultiLines(&request, &records.indent, &records.fold, &records.header), FORMAT_DONE)
         << "the reference formatting failed";
+    return output.data();
+}
+
+std::string Bound(IndentSettings indent, const std::string &text) {
+    std::vector<char> output(text.size() + 1, '\xBD');
+    LineJob job{LINE_JOB_SIZE, text.c_str(), output.data(), 0, lumo::NewlineKindOf(text.c_str()), 0, {}};
+    EXPECT_EQ(BindLines(&job, &indent), 0) << "the reference binding failed";
     return output.data();
 }
 
@@ -109,8 +119,11 @@ TEST_F(ClipboardCommands, EachFailingStepHasItsCodeAndChangesNothing) {
         {"no output block", ClipboardCall::kAllocate, CLIP_ALLOC_FAILED},
     };
     const std::string text = "abc\r\ndef\r\n";
+    const std::string blocks[] = {text + '\0', text};  // with and without a NUL
     for (const Row &row : rows) {
+      for (const std::string &block : blocks) {
         SCOPED_TRACE(row.label);
+        SCOPED_TRACE(block.back() == '\0' ? "block ended by a NUL" : "block without a NUL");
         Records records = Preset2();
         ASSERT_EQ(GetWholeSettingGLHM(8, 80, 0, nullptr), 0);
         using Command = int32_t (*)(Records &);
@@ -132,7 +145,7 @@ TEST_F(ClipboardCommands, EachFailingStepHasItsCodeAndChangesNothing) {
         };
         for (const auto &command : commands) {
             SCOPED_TRACE(command.first);
-            SetClipboardText(text);
+            SetClipboardBytes(block);
             FaultPlan plan{row.call};
             SetClipboardFaultHook(FailPlannedCall, &plan);
             EXPECT_EQ(command.second(records), row.result);
@@ -143,6 +156,7 @@ TEST_F(ClipboardCommands, EachFailingStepHasItsCodeAndChangesNothing) {
             Clipboard next;
             EXPECT_TRUE(next.Open()) << "the clipboard was left open";
         }
+      }
     }
 }
 
@@ -321,6 +335,57 @@ TEST_F(ClipboardCommands, BindingTheClipboard) {
         SetClipboardText(row.text);
         EXPECT_EQ(BindClipBoardGLHM(), 0);
         EXPECT_EQ(ClipboardText(), row.bound);
+    }
+}
+
+// ---- Text blocks without a NUL --------------------------------------------
+
+// Any program may leave its text without a terminating NUL: the text is the
+// block's bytes up to its first NUL or up to its size, never what lies
+// behind it.
+TEST_F(ClipboardCommands, TextEndsAtTheFirstNulOrTheBlocksEnd) {
+    Records records = Preset2();
+    ASSERT_EQ(GetWholeSettingGLHM(8, 80, 0, nullptr), 0);
+    std::string page;
+    for (int i = 0; page.size() < 4096; ++i) {
+        page += "line " + std::to_string(i) + ", folded at 70 and bound again, " + std::string(50, 'z') + "\r\n";
+    }
+    page.resize(4096);
+    struct Row {
+        const char *label;
+        std::string block;
+        std::string text;  // what the commands are to read
+        uint32_t capacity;
+    };
+    const Row rows[] = {
+        {"1 byte without a NUL", "a", "a", 2},
+        {"8 bytes without a NUL", "abcdefgh", "abcdefgh", 12},
+        {"4,096 bytes without a NUL", page, page, 6144},
+        {"ends in a lead byte without a NUL", "abc\x82", "abc\x82", 6},
+        {"a NUL in the middle: the bytes behind it are ignored", std::string("abc\r\ndef\0ghi\r\n", 14),
+         "abc\r\ndef", 12},
+        {"only a NUL", std::string(1, '\0'), "", 1},
+        {"no bytes at all: the empty text", "", "", 1},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.label);
+        SetClipboardBytes(row.block);
+        FormatRequest request = Request();
+        EXPECT_EQ(LumoClipBoard(&request, &records.indent, &records.fold, &records.header), 0);
+        EXPECT_EQ(request.capacity, row.capacity);
+        EXPECT_EQ(ClipboardText(), Formatted(records, row.text));
+
+        SetClipboardBytes(row.block);
+        EXPECT_EQ(LumoClipBoardGLHM(8, 80), 0);
+        EXPECT_EQ(ClipboardText(), Formatted(records, row.text));
+
+        SetClipboardBytes(row.block);
+        EXPECT_EQ(BindClipBoard(&records.indent), 0);
+        EXPECT_EQ(ClipboardText(), Bound(records.indent, row.text));
+
+        SetClipboardBytes(row.block);
+        EXPECT_EQ(BindClipBoardGLHM(), 0);
+        EXPECT_EQ(ClipboardText(), Bound(records.indent, row.text));
     }
 }
 

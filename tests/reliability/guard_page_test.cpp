@@ -1,7 +1,8 @@
 // Buffers against an inaccessible page: LumoMultiLines writes nothing at or
 // past any capacity from 0 up, BindLines nothing past the text's length plus
-// one, neither reads outside its text, and records whose text fields run to
-// their last byte are not read beyond their ends.
+// one, neither reads outside its text, records whose text fields run to
+// their last byte are not read beyond their ends, and the clipboard commands
+// read a text block without a NUL only within the block.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -9,7 +10,9 @@
 #include <string>
 #include <vector>
 
+#include "format/text.h"
 #include "lumotext.h"
+#include "platform/clipboard.h"
 #include "reliability/guarded_block.h"
 #include "settings/presets.h"
 #include "support/fold_settings.h"
@@ -246,6 +249,70 @@ TEST(GuardPages, BindingWritesAtMostTheTextAndItsNul) {
                 EXPECT_EQ(BindLines(Place(&job_block, job), &indent), 0);
                 EXPECT_EQ(Hex(output.data()), Hex(reference));
             }
+        }
+    }
+}
+
+// The clipboard's text block placed against the page, as a program that
+// put its text there without a NUL may leave it. With the page behind the
+// block, the first byte read past it faults.
+TEST(GuardPages, ClipboardTextIsReadWithinItsBlock) {
+    using lumo::platform::GetClipboardText;
+    using lumo::platform::SetClipboardBlockOverride;
+    using lumo::platform::SetClipboardText;
+    const std::string page = [] {
+        std::string text;
+        while (text.size() < 4096) text += Sjis("・見出しの行が続きます、") + std::string(30, 'w') + "\r\n";
+        text.resize(4096);
+        return text;
+    }();
+    struct Row {
+        const char *label;
+        std::string block;
+        std::string text;  // what the commands are to read
+    };
+    const Row rows[] = {
+        {"1 byte without a NUL", "a", "a"},
+        {"8 bytes without a NUL", "abcdefgh", "abcdefgh"},
+        {"4,096 bytes without a NUL", page, page},
+        {"a NUL in the middle: the bytes behind it are ignored", std::string("abc\r\ndef\0ghi", 12),
+         "abc\r\ndef"},
+        {"no bytes at all: the empty text", "", ""},
+    };
+    const std::string placeholder = "placeholder";
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.label);
+        IndentSettings indent = Preset(2);
+        FoldSettings fold = lumo_fold::Fold(20);
+        HeaderSettings header = lumo_fold::NoHeader();
+        const FormatCase reference_case{"", row.text, indent, fold, header, 8};
+        const Result formatted = FormatAmply(reference_case);
+        ASSERT_EQ(formatted.code, FORMAT_DONE);
+        std::vector<char> bound(row.text.size() + 1, '\xBD');
+        LineJob job{LINE_JOB_SIZE, row.text.c_str(), bound.data(), 0, lumo::NewlineKindOf(row.text.c_str()), 0, {}};
+        IndentSettings bind_indent = indent;
+        ASSERT_EQ(BindLines(&job, &bind_indent), 0);
+
+        for (const Guard guard : kGuards) {
+            SCOPED_TRACE(Name(guard));
+            GuardedBlock block(row.block.size(), guard);
+            std::memcpy(block.data(), row.block.data(), row.block.size());
+            std::string text;
+
+            SetClipboardText(placeholder);  // the clipboard announces text
+            SetClipboardBlockOverride(block.data(), block.size());
+            FormatRequest request{FORMAT_REQUEST_SIZE, nullptr, nullptr, 0, 8, 80};
+            EXPECT_EQ(LumoClipBoard(&request, &indent, &fold, &header), 0);
+            SetClipboardBlockOverride(nullptr, 0);
+            ASSERT_TRUE(GetClipboardText(&text));
+            EXPECT_EQ(Hex(text), Hex(formatted.output));
+
+            SetClipboardText(placeholder);
+            SetClipboardBlockOverride(block.data(), block.size());
+            EXPECT_EQ(BindClipBoard(&indent), 0);
+            SetClipboardBlockOverride(nullptr, 0);
+            ASSERT_TRUE(GetClipboardText(&text));
+            EXPECT_EQ(Hex(text), Hex(bound.data()));
         }
     }
 }

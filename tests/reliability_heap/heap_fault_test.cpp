@@ -337,6 +337,31 @@ TEST(HeapFaults, ClipboardCommandsFailEachAllocationInTurnCleanly) {
                      return BindClipBoard(&i);
                  },
                  std::string(bound.data()));
+
+    // A text block without a NUL (the text's bytes, its NUL outside the
+    // block): its terminated copy is one request more, and when that cannot
+    // be had the command fails with 7.
+    const auto from_unterminated_block = [&](const auto &command) {
+        return [&, command] {
+            lumo::platform::SetClipboardBlockOverride(original.data(), original.size());
+            const int32_t result = command();
+            lumo::platform::SetClipboardBlockOverride(nullptr, 0);
+            return result;
+        };
+    };
+    each_failure("LumoClipBoard on a block without a NUL", from_unterminated_block([&] {
+                     IndentSettings i = indent;
+                     FoldSettings f = fold;
+                     HeaderSettings h = header;
+                     FormatRequest request{FORMAT_REQUEST_SIZE, nullptr, nullptr, 0, 8, 80};
+                     return LumoClipBoard(&request, &i, &f, &h);
+                 }),
+                 formatted);
+    each_failure("BindClipBoard on a block without a NUL", from_unterminated_block([&] {
+                     IndentSettings i = indent;
+                     return BindClipBoard(&i);
+                 }),
+                 std::string(bound.data()));
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "import_patch.h"
 #include "lumotext.h"
 
 namespace {
@@ -885,6 +886,125 @@ TEST_F(HostTest, BindingTheClipboard) {
         ASSERT_TRUE(PutClipboardText(row.text));
         EXPECT_EQ(api.BindClipBoardGLHM(), 0) << "the twin on the global records";
         EXPECT_EQ(ClipboardText(), row.bound);
+    }
+}
+
+// ---- Text blocks without a NUL -------------------------------------------
+
+// Wine's SetClipboardData writes a NUL into the last byte of every CF_TEXT
+// block it takes; Windows leaves the block as the program wrote it. So the
+// library's own import of GetClipboardData is pointed at HandOutBlock, which
+// gives it the test's block as Windows would, while the clipboard itself
+// holds a placeholder that shows whether the library replaced it.
+HGLOBAL g_handed_out = nullptr;
+HANDLE WINAPI HandOutBlock(UINT format) { return format == CF_TEXT ? g_handed_out : nullptr; }
+
+// A moveable block of exactly these bytes, owned by the test. It is made
+// larger and filled with 'x' first, then shrunk in place, so that the heap
+// bytes behind it are most likely no NUL either: a read past it shows.
+class TextBlock {
+public:
+    explicit TextBlock(const std::string &bytes) {
+        if (bytes.empty()) {
+            handle_ = GlobalAlloc(GMEM_MOVEABLE, 0);
+            return;
+        }
+        handle_ = GlobalAlloc(GMEM_MOVEABLE, bytes.size() + 64);
+        if (char *data = handle_ != nullptr ? static_cast<char *>(GlobalLock(handle_)) : nullptr) {
+            std::memset(data, 'x', bytes.size() + 64);
+            std::memcpy(data, bytes.data(), bytes.size());
+            GlobalUnlock(handle_);
+        }
+        if (handle_ != nullptr && GlobalReAlloc(handle_, bytes.size(), 0) != handle_) {
+            GlobalFree(handle_);
+            handle_ = nullptr;
+        }
+    }
+    ~TextBlock() {
+        if (handle_ != nullptr) GlobalFree(handle_);
+    }
+    TextBlock(const TextBlock &) = delete;
+    TextBlock &operator=(const TextBlock &) = delete;
+    HGLOBAL handle() const { return handle_; }
+    std::string bytes() const {
+        const SIZE_T size = GlobalSize(handle_);
+        if (size == 0) return std::string();
+        const char *data = static_cast<const char *>(GlobalLock(handle_));
+        std::string copy(data, size);
+        GlobalUnlock(handle_);
+        return copy;
+    }
+
+private:
+    HGLOBAL handle_ = nullptr;
+};
+
+// 4,096 bytes of folding and binding work, cut in the middle of a line.
+std::string PageOfLines() {
+    std::string text;
+    for (int i = 0; text.size() < 4096; ++i) {
+        text += "line " + std::to_string(i) + " of a page that is cut without a NUL, " +
+                std::string(40, 'z') + "\r\n";
+    }
+    text.resize(4096);
+    return text;
+}
+
+TEST_F(HostTest, ClipboardTextEndsWithItsBlock) {
+    REQUIRE_LIBRARY();
+    const Api &api = Library();
+    Records records = LoadRecords(0, nullptr);
+    ASSERT_EQ(api.GetWholeSettingGLHM(8, 80, 0, nullptr), 0);
+    const lumo_test::ImportPatch patch(api.module, "user32.dll", "GetClipboardData",
+                                       reinterpret_cast<void *>(&HandOutBlock));
+    ASSERT_TRUE(patch.patched()) << "the library imports no GetClipboardData";
+    const std::string placeholder = "placeholder\r\n";
+    const std::string page = PageOfLines();
+    struct Row {
+        const char *label;
+        std::string block;
+        std::string text;  // what the library is to read
+        uint32_t capacity;
+    };
+    const Row rows[] = {
+        {"1 byte without a NUL", "a", "a", 2},
+        {"8 bytes without a NUL", "abcdefgh", "abcdefgh", 12},
+        {"4,096 bytes without a NUL", page, page, 6144},
+        {"a NUL in the middle: the bytes behind it are ignored", std::string("abc\r\ndef\0ghi\r\n", 14),
+         "abc\r\ndef", 12},
+        {"no bytes at all: the empty text", "", "", 1},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.label);
+        const TextBlock block(row.block);
+        ASSERT_NE(block.handle(), nullptr);
+        ASSERT_EQ(GlobalSize(block.handle()), row.block.size());
+        g_handed_out = block.handle();
+
+        ASSERT_TRUE(PutClipboardText(placeholder));
+        FormatRequest request = Request(8, 80);
+        EXPECT_EQ(api.LumoClipBoard(&request, &records.indent, &records.fold, &records.header), 0);
+        EXPECT_EQ(request.capacity, row.capacity);
+        EXPECT_EQ(ClipboardText(), Formatted(records, row.text));
+
+        ASSERT_TRUE(PutClipboardText(placeholder));
+        EXPECT_EQ(api.LumoClipBoardGLHM(8, 80), 0) << "the twin on the global records";
+        EXPECT_EQ(ClipboardText(), Formatted(records, row.text));
+
+        ASSERT_TRUE(PutClipboardText(placeholder));
+        EXPECT_EQ(api.BindClipBoardGLHM(), 0);
+        EXPECT_EQ(ClipboardText(), Bound(records.indent, row.text));
+
+        // Any other result leaves the clipboard as it was.
+        ASSERT_TRUE(PutClipboardText(placeholder));
+        Records no_fold = records;
+        no_fold.fold.foldnum = 0;
+        EXPECT_EQ(api.LumoClipBoard(&request, &no_fold.indent, &no_fold.fold, &no_fold.header),
+                  FORMAT_FOLD_ZERO);
+        EXPECT_EQ(ClipboardText(), placeholder);
+
+        EXPECT_EQ(block.bytes(), row.block) << "the library wrote into the clipboard's block";
+        g_handed_out = nullptr;
     }
 }
 
