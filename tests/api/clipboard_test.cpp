@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "format/text.h"
+#include "text/text.h"
 #include "lumotext.h"
 #include "settings/presets.h"
 

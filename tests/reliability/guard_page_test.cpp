@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "format/text.h"
+#include "text/text.h"
 #include "lumotext.h"
 #include "platform/clipboard.h"
 #include "reliability/guarded_block.h"
