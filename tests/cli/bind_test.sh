@@ -57,7 +57,7 @@ for command in format bind; do
     usage_error "--slot: '-1'" $command --slot -1 "$sample"
     usage_error "--width: '0' is not a number from 1 to 65535" $command --slot 3 --width 0 "$sample"
     usage_error "--vendor: a vendor name cannot contain a backslash" $command --slot 3 --vendor 'a\b' "$sample"
-    usage_error "--vendor: character 1, U+301C" $command --slot 3 --vendor '〜' "$sample"
+    usage_error "--vendor: character 1, U+1F600" $command --slot 3 --vendor '😀' "$sample"
 done
 usage_error "unknown option '--fold' for 'bind'" bind --fold 40 "$sample"
 usage_error "unexpected argument 'b.txt'" bind a.txt b.txt

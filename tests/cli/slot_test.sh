@@ -246,9 +246,16 @@ expect_status 2
 expect_stderr_has "byte 2 (0x81) is not Shift-JIS (code page 932) text"
 
 begin "characters that Shift-JIS cannot hold"
-run slot set 3 indent.chars_for_quote 'ab〜'
+run slot set 3 indent.chars_for_quote 'ab😀'
 expect_status 2
-expect_stderr_has "indent.chars_for_quote: character 3, U+301C \"〜\", has no Shift-JIS (code page 932) form"
+expect_stderr_has "indent.chars_for_quote: character 3, U+1F600 \"😀\", has no Shift-JIS (code page 932) form"
+# The wave dash that input methods type is stored as the one code page 932 holds.
+run slot set 3 indent.chars_for_quote 'ab〜'
+expect_status 0
+run slot show 3
+expect_line 'indent.chars_for_quote = "ab～"'
+run slot set 3 indent.chars_for_quote '>》〉'
+expect_status 0
 run slot set 3 header.headerdelimiter 'café'
 expect_status 2
 expect_stderr_has "character 4, U+00E9"
@@ -349,9 +356,9 @@ LC_ALL=C "$tool" slot show 3 >"$out" 2>"$err"
 printf 'title = "%s"\n' "$(printf '星の会 お知らせ' | iconv -f UTF-8 -t CP932)" >"$work/expected"
 grep -a '^title' "$out" >"$work/line"
 expect_same "$work/line" "$work/expected" "the title on a Shift-JIS terminal"
-run slot title 3 'x〜'
+run slot title 3 'x😀'
 expect_status 2
-expect_stderr_has "the title: character 2, U+301C"
+expect_stderr_has "the title: character 2, U+1F600"
 long_title=$(printf 'x%.0s' $(seq 44))
 run slot title 8 "$long_title"
 expect_status 0
