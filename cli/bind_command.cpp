@@ -4,16 +4,15 @@
 // with the same settings.
 #include "bind_command.h"
 
-#include <algorithm>
-#include <cstring>
-#include <limits>
+#include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
+#include "bind_blocks.h"
 #include "encoding.h"
-#include "format/text.h"
 #include "formatter.h"
-#include "paragraph/bind.h"
+#include "piece_format.h"
 #include "slot_settings.h"
 #include "text_pipeline.h"
 
@@ -25,6 +24,12 @@ const OptionSpec kBindOptions[] = {
     kSlotOption,
     kWidthOption,
     kVendorOption,
+    {"fold", '\0', "N",
+     "the fold column the text was folded at: a line\n"
+     "that stops while the next line's first word or\n"
+     "character would still have fitted ends its block"},
+    {"tab", '\0', "N", "distance between tab stops for --fold (default 8)"},
+    {"whole", '\0', nullptr, "bind the whole input as one block"},
     {"encoding", '\0', "ENC", "auto, utf-8 or sjis (default auto), as for\n'lumotext format'"},
     {"output", 'o', "FILE",
      "write to FILE instead of standard output; FILE is\n"
@@ -68,6 +73,9 @@ const char kExamples[] =
 
 struct BindOptions {
     int32_t preset = 2;
+    uint32_t fold = 0;  // 0: not given
+    uint32_t tab_width = 8;
+    bool whole = false;
     SlotChoice slot;
     TextFiles files;
 };
@@ -79,6 +87,17 @@ bool ReadBindOptions(const ParsedCommand &command, BindOptions *options, std::st
         options->preset = static_cast<int32_t>(number);
     }
     if (!ReadSlotChoice(command, &options->slot, error)) return false;
+    if (const std::string *value = command.Value("fold")) {
+        if (!ParseNumberOption(*value, "fold", 1, 65535, &options->fold, error)) return false;
+    }
+    if (const std::string *value = command.Value("tab")) {
+        if (!ParseNumberOption(*value, "tab", 0, 255, &options->tab_width, error)) return false;
+    }
+    options->whole = command.Has("whole");
+    if (options->whole && options->fold != 0) {
+        *error = "--whole and --fold cannot be combined";
+        return false;
+    }
     if (const std::string *value = command.Value("encoding")) {
         if (!ParseEncoding(*value, &options->files.encoding)) {
             *error = "--encoding: '" + *value + "' is not one of auto, utf-8, sjis";
@@ -100,33 +119,48 @@ bool ReadBindOptions(const ParsedCommand &command, BindOptions *options, std::st
     return true;
 }
 
-bool BindText(const std::string &text, IndentSettings *indent, std::string *result) {
-    LineJob job{};
-    job.record_size = LINE_JOB_SIZE;
-    job.text = text.c_str();
-    // Binding never writes more than it reads, and one byte for the NUL.
-    result->assign(text.size() + 1, '\0');
-    job.output = result->data();
-    job.capacity = static_cast<uint32_t>(
-        std::min<size_t>(result->size(), std::numeric_limits<uint32_t>::max()));
-    job.newline = NewlineKindOf(text.c_str());
-    Bind(&job, indent);
-    result->resize(std::strlen(result->c_str()));
-    return true;
+// The binder and the converter of the one worker: blocks may run on from
+// piece to piece, so the pieces are bound in order.
+struct BindState {
+    explicit BindState(const BindRules &rules) : binder(rules) {}
+    PieceContext context;
+    BlockBinder binder;
+};
+
+// The one place where a piece of text in a given encoding is bound.
+bool BindPiece(BindState *state, Encoding encoding, const Piece &piece, PieceOutput *out) {
+    std::string storage;
+    const std::string *cp932 = nullptr;
+    bool bom = false;
+    if (!DecodePiece(&state->context, encoding, piece, &storage, &cp932, &bom, &out->error)) return false;
+    std::string bound;
+    state->binder.Add(*cp932, &bound);
+    if (piece.last) state->binder.Finish(&bound);
+    return EncodePiece(&state->context, encoding, bom, &bound, &out->bytes, &out->error);
 }
 
 int Steps(const BindOptions &options, const Console &console) {
     FormatSettings settings;
     if (options.slot.slot < 0) {
         // Only the indent settings matter here; the fold column is a stand-in.
-        settings = SettingsFromPreset(options.preset, 70, 8);
+        settings = SettingsFromPreset(options.preset, 70, options.tab_width);
     } else {
         std::string error;
-        if (!SettingsFromSlot(options.slot, nullptr, 8, &settings, &error)) return Failure(console, error);
+        if (!SettingsFromSlot(options.slot, nullptr, options.tab_width, &settings, &error)) {
+            return Failure(console, error);
+        }
     }
-    return TransformText(options.files, console, [&](std::string *text, std::string *result, std::string *) {
-        return BindText(*text, &settings.indent, result);
+    BindRules rules;
+    rules.indent = settings.indent;
+    rules.fold = options.fold;
+    rules.tab_width = options.tab_width;
+    rules.whole = options.whole;
+    auto state = std::make_shared<BindState>(rules);
+    std::vector<PieceTransform> transforms;
+    transforms.push_back([state](const Piece &piece, PieceOutput *out) {
+        return BindPiece(state.get(), piece.encoding, piece, out);
     });
+    return TransformText(options.files, console, HeaderSettings{}, std::move(transforms));
 }
 
 int RunBindCommand(const ParsedCommand &command, const Console &console) {

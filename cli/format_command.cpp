@@ -4,10 +4,13 @@
 // is written only after the last one.
 #include "format_command.h"
 
+#include <memory>
 #include <new>
+#include <vector>
 #include <string>
 
 #include "formatter.h"
+#include "piece_format.h"
 #include "text_pipeline.h"
 
 namespace lumo::cli {
@@ -39,6 +42,9 @@ const OptionSpec kFormatOptions[] = {
     {"output", 'o', "FILE",
      "write to FILE instead of standard output; FILE is\n"
      "replaced only when everything succeeded"},
+    {"strict", '\0', nullptr,
+     "fail on a line whose continuation prefix fills\n"
+     "the fold column instead of folding it without one"},
 };
 
 const char kDescription[] =
@@ -115,9 +121,17 @@ int Steps(const FormatOptions &options, const Console &console) {
         }
     }
     const TextFiles files{options.input, options.output, options.encoding};
-    return TransformText(files, console, [&](std::string *text, std::string *result, std::string *error) {
-        return FormatText(*text, &settings, result, error);
-    });
+    // One context per core, each with its own converter.
+    std::vector<PieceTransform> transforms;
+    for (int worker = 0; worker < 2; ++worker) {
+        auto context = std::make_shared<PieceContext>();
+        context->settings = settings;
+        context->strict = options.strict;
+        transforms.push_back([context](const Piece &piece, PieceOutput *out) {
+            return FormatPiece(context.get(), piece.encoding, piece, out);
+        });
+    }
+    return TransformText(files, console, settings.header, std::move(transforms));
 }
 
 }  // namespace
@@ -163,6 +177,7 @@ bool ReadFormatOptions(const ParsedCommand &command, FormatOptions *options, std
         }
         options->output = *value;
     }
+    options->strict = command.Has("strict");
     options->input = command.operands.empty() ? "-" : command.operands[0];
     if (options->input.empty()) {
         *error = "the input file name is empty";

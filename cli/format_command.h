@@ -23,6 +23,7 @@ struct FormatOptions {
     std::string output;  // empty or "-": standard output
     SlotChoice slot;     // slot.slot < 0: the preset
     bool fold_given = false;
+    bool strict = false;  // a prefix that fills the fold column fails the command
 };
 
 // Reads the command's options; false, with *error set, when one is invalid.

@@ -1,64 +1,41 @@
-// The shared steps of the text commands. The converter is opened only for
-// UTF-8, so Shift-JIS text can be handled even where the system lacks a code
-// page 932 table; each large buffer is released as soon as it is used up.
+// The shared steps of the text commands: the input and output are opened
+// before anything is read, and running out of memory anywhere is one message.
 #include "text_pipeline.h"
 
-#include <memory>
 #include <new>
 #include <string>
 
+#include "byte_streams.h"
 #include "file_io.h"
 
 namespace lumo::cli {
 namespace {
 
-int Steps(const TextFiles &files, const Console &console, const TextTransform &transform) {
-    const std::string name = files.input == "-" ? std::string(kStandardInputName) : files.input;
+int Steps(const TextFiles &files, const Console &console, const HeaderSettings &header,
+          std::vector<PieceTransform> transforms) {
     std::string error;
-    std::string input;
-    if (!ReadWholeFile(files.input, console.in, &input, &error)) return Failure(console, error);
-
-    Encoding encoding = files.encoding;
-    if (encoding == Encoding::kAuto) {
-        encoding = FindInvalidUtf8(input) == std::string::npos ? Encoding::kUtf8 : Encoding::kShiftJis;
-    }
-    std::unique_ptr<Cp932Codec> codec;
-    if (encoding == Encoding::kUtf8) {
-        codec = Cp932Codec::Open(&error);
-        if (codec == nullptr) return Failure(console, error);
-    }
-    DecodedText decoded;
-    if (!DecodeInput(input, encoding, codec.get(), &decoded, &error)) {
-        return Failure(console, name + ": " + error);
-    }
-    input.clear();
-    input.shrink_to_fit();
-
-    std::string transformed;
-    if (!transform(&decoded.cp932, &transformed, &error)) return Failure(console, name + ": " + error);
-    decoded.cp932.clear();
-    decoded.cp932.shrink_to_fit();
-
-    std::string encoded;
-    const std::string *result = &transformed;
-    if (decoded.encoding == Encoding::kUtf8) {
-        if (!EncodeOutput(transformed, decoded, codec.get(), &encoded, &error)) {
-            return Failure(console, name + ": " + error);
-        }
-        result = &encoded;
-    }
-
+    std::unique_ptr<ByteSource> source = OpenSource(files.input, console.in, &error);
+    if (source == nullptr) return Failure(console, error);
     const bool to_stdout = files.output.empty() || files.output == "-";
-    const bool written = to_stdout ? WriteToStream(console.out, *result, kStandardOutputName, &error)
-                                   : ReplaceFileContents(files.output, *result, &error);
-    return written ? kExitOk : Failure(console, error);
+    std::unique_ptr<ByteSink> sink =
+        to_stdout ? StreamSink(console.out, kStandardOutputName) : ReplacingFileSink(files.output, &error);
+    if (sink == nullptr) return Failure(console, error);
+
+    StreamJob job;
+    job.reader.piece_bytes = kPieceBytes;
+    job.reader.encoding = files.encoding;
+    job.reader.header = header;
+    job.input_name = files.input == "-" ? std::string(kStandardInputName) : files.input;
+    job.warnings = console.err;
+    return StreamText(std::move(source), sink.get(), job, std::move(transforms), console.err);
 }
 
 }  // namespace
 
-int TransformText(const TextFiles &files, const Console &console, const TextTransform &transform) {
+int TransformText(const TextFiles &files, const Console &console, const HeaderSettings &header,
+                  std::vector<PieceTransform> transforms) {
     try {
-        return Steps(files, console, transform);
+        return Steps(files, console, header, std::move(transforms));
     } catch (const std::bad_alloc &) {
         return Failure(console, "out of memory");
     }

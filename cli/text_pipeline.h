@@ -1,13 +1,15 @@
-// The steps that every text command shares: read the input whole, decode it
-// to code page 932, transform it, encode the result in the input's own
-// encoding and write it. Nothing reaches the output unless every step worked.
+// The steps that every text command shares: open the input and the output,
+// then stream the text through the command's piece transforms. An output
+// file is replaced only when every piece succeeded; standard output gets
+// each piece as soon as it and those before it are done.
 #pragma once
 
-#include <functional>
 #include <string>
+#include <vector>
 
 #include "command_line.h"
 #include "encoding.h"
+#include "stream_pipeline.h"
 
 namespace lumo::cli {
 
@@ -17,12 +19,13 @@ struct TextFiles {
     Encoding encoding = Encoding::kAuto;
 };
 
-// Turns the code page 932 text (no NUL in it; the transform may consume it)
-// into *result; false, with *error set, when it cannot.
-using TextTransform = std::function<bool(std::string *text, std::string *result, std::string *error)>;
+// The size of the pieces that a text is read in.
+constexpr size_t kPieceBytes = size_t{1} << 20;
 
-// Runs the steps and returns the exit status. Failures of the input and of
-// the transform are reported with the input's name in front.
-int TransformText(const TextFiles &files, const Console &console, const TextTransform &transform);
+// Runs the steps and returns the exit status (kExitBrokenPipe, quietly, when
+// standard output is a pipe that was closed). header is the header block
+// that the first piece must hold whole.
+int TransformText(const TextFiles &files, const Console &console, const HeaderSettings &header,
+                  std::vector<PieceTransform> transforms);
 
 }  // namespace lumo::cli

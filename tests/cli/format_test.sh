@@ -193,8 +193,9 @@ conversion_error "latin letter after a byte order mark" '\xef\xbb\xbfcaf\xc3\xa9
 conversion_error "ill-formed UTF-8 with --encoding utf-8" 'a\r\n\x82\xa0' "line 2, column 1: not valid UTF-8" \
     --encoding utf-8
 conversion_error "NUL byte" 'ab\0c' "the input contains a NUL byte"
-conversion_error "prefix fills the fold column" '1. あいうえおかきくけこ\n' \
-    "the continuation prefix of line 1 fills the whole fold column (3 columns); use a larger --fold" --fold 3
+conversion_error "prefix fills the fold column, --strict" '1. あいうえおかきくけこ\n' \
+    "the continuation prefix of line 1 fills the whole fold column (3 columns); use a larger --fold" --fold 3 \
+    --strict
 
 begin "an unconvertible character in standard input"
 printf 'x\n\xf0\x9f\x98\x80' >"$work/bad-stdin.txt"

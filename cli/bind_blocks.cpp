@@ -1,0 +1,176 @@
+// Where a block ends. Folding puts the continuation prefix of a logical
+// line's first line in front of each later line and nothing else, so a line
+// continues the open block when it begins with that prefix and what follows
+// the prefix does not itself classify as the head of a logical line (an
+// item mark, an indent, a quotation or emphasis mark, a scenario name). An
+// empty line is a block of its own. With the fold column known, a line that
+// stopped while the next line's first unit would still have fitted was not
+// cut by folding, and ends its block too.
+#include "bind_blocks.h"
+
+#include <cstring>
+
+#include "format/text.h"
+#include "paragraph/bind.h"
+#include "paragraph/classify.h"
+
+namespace lumo::cli {
+namespace {
+
+const char *LineEndOf(const char *p, const char *end) {
+    while (p < end && *p != '\r' && *p != '\n') ++p;
+    return p;
+}
+
+const char *NextLine(const char *p, const char *end) {
+    p = LineEndOf(p, end);
+    if (p < end && *p == '\r') ++p;
+    if (p < end && *p == '\n') ++p;
+    return p;
+}
+
+// The head classification of one line: the flags and the prefix that the
+// library's classification gives it.
+struct Head {
+    uint32_t flags = 0;
+    std::string prefix;
+};
+
+Head Classify(const std::string &line, const IndentSettings &rules) {
+    IndentSettings indent = rules;
+    LineJob job{};
+    job.record_size = LINE_JOB_SIZE;
+    job.text = line.c_str();
+    const CodePage cp;
+    const char *prefix = ClassifyLine(cp, &job, &indent);
+    Head head;
+    head.flags = job.flags;
+    if (prefix != nullptr) head.prefix = prefix;
+    return head;
+}
+
+// Characters that never begin a folded line: a break before one moves back.
+bool NoLineStart(const char *p) {
+    static const char *const kMarks[] = {"\x81\x42", "\x81\x41", "\x81\x76", "\x81\x6a", "\x81\x78", "\x81\x72",
+                                         "\x81\x44", "\x81\x43", "\x81\x49", "\x81\x48", "\x81\x45", "\x81\x5b",
+                                         "\x81\x5c", ".", ",", ")", "]", "!", "?", ":", ";"};
+    for (const char *mark : kMarks) {
+        if (std::strncmp(p, mark, std::strlen(mark)) == 0) return true;
+    }
+    return false;
+}
+
+bool OpensBracket(const char *p) {
+    static const char *const kMarks[] = {"\x81\x75", "\x81\x69", "\x81\x77", "\x81\x71", "(", "["};
+    for (const char *mark : kMarks) {
+        if (std::strncmp(p, mark, std::strlen(mark)) == 0) return true;
+    }
+    return false;
+}
+
+bool IsWordByte(unsigned char c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'); }
+
+// The columns taken by what folding would have had to move to the next line
+// together at p, up to where its last character starts: a run of ASCII
+// letters, digits and signs (kept whole up to 20), or one character with any
+// opening brackets before it, and the closing marks behind either.
+uint32_t FirstUnitLead(const char *p, const char *end, uint32_t tab_width) {
+    const CodePage cp;
+    const char *q = p;
+    const char *last = p;
+    if (q < end && IsWordByte(static_cast<unsigned char>(*q))) {
+        // A run of letters and digits is not cut from the character behind it.
+        while (q < end && q - p < 20 && IsWordByte(static_cast<unsigned char>(*q))) last = q++;
+        if (q < end && *q != '\r' && *q != '\n') {
+            last = q;
+            q += cp.CharLength(q);
+        }
+    } else {
+        while (q < end && OpensBracket(q)) q += cp.CharLength(q);
+        if (q < end && *q != '\r' && *q != '\n') {
+            last = q;
+            q += cp.CharLength(q);
+        }
+    }
+    while (q < end && *q != '\r' && *q != '\n' && NoLineStart(q)) {
+        last = q;
+        q += cp.CharLength(q);
+    }
+    return LineWidth(p, last, tab_width);
+}
+
+}  // namespace
+
+uint32_t LineWidth(const char *line, const char *end, uint32_t tab_width) {
+    const CodePage cp;
+    uint32_t width = 0;
+    for (const char *p = line; p < end && *p != '\r' && *p != '\n';) {
+        const size_t length = cp.CharLength(p);
+        if (*p == '\t') {
+            width = tab_width == 0 ? width + 1 : (width / tab_width + 1) * tab_width;
+        } else {
+            width += static_cast<uint32_t>(length);  // a two-byte character is two columns
+        }
+        p += length;
+    }
+    return width;
+}
+
+bool BlockBinder::StartsBlock(const char *line, const char *end) const {
+    if (rules_.whole) return block_.empty();
+    const char *stop = LineEndOf(line, end);
+    if (previous_empty_ || stop == line) return true;
+    if (static_cast<size_t>(stop - line) < prefix_.size() ||
+        std::strncmp(line, prefix_.c_str(), prefix_.size()) != 0) {
+        return true;
+    }
+    // A quoted line that the settings keep is never folded, so it never
+    // runs on into the next line.
+    if ((rules_.indent.sub_styles & SUB_KEEP_QUOTED) && (block_flags_ & LINE_QUOTED)) return true;
+    const char *rest = line + prefix_.size();
+    // A character fits on a line when it starts before the fold column.
+    const bool full =
+        rules_.fold != 0 && previous_width_ + FirstUnitLead(rest, stop, rules_.tab_width) >= rules_.fold;
+    if (rules_.fold != 0 && !full) return true;
+    const Head head = Classify(std::string(rest, stop), rules_.indent);
+    // Folding may cut a line before a sign that reads as an item mark (the
+    // "-" of a telephone number); behind a full line that is not an item
+    // itself, it continues.
+    if (full && head.flags == LINE_ITEMISED && !(block_flags_ & LINE_ITEMISED)) return false;
+    return head.flags != 0 || !head.prefix.empty();
+}
+
+void BlockBinder::Add(const std::string &lines, std::string *out) {
+    const char *p = lines.c_str();
+    const char *end = p + lines.size();
+    while (p < end) {
+        const char *next = NextLine(p, end);
+        const char *stop = LineEndOf(p, next);
+        if (StartsBlock(p, next)) {
+            Finish(out);
+            const Head head = Classify(std::string(p, stop), rules_.indent);
+            prefix_ = head.prefix;
+            block_flags_ = head.flags;
+        }
+        previous_empty_ = stop == p;
+        previous_width_ = LineWidth(p, stop, rules_.tab_width);
+        block_.append(p, next);
+        p = next;
+    }
+}
+
+void BlockBinder::Finish(std::string *out) {
+    if (block_.empty()) return;
+    LineJob job{};
+    job.record_size = LINE_JOB_SIZE;
+    job.text = block_.c_str();
+    job.output = block_.data();  // binding never writes more than it reads
+    job.capacity = static_cast<uint32_t>(block_.size() + 1);
+    job.newline = NewlineKindOf(block_.c_str());
+    IndentSettings indent = rules_.indent;
+    Bind(&job, &indent);
+    out->append(block_.c_str());
+    block_.clear();
+}
+
+}  // namespace lumo::cli
