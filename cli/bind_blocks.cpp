@@ -137,7 +137,10 @@ bool BlockBinder::StartsBlock(const char *line, const char *end) const {
     // "-" of a telephone number); behind a full line that is not an item
     // itself, it continues.
     if (full && head.flags == LINE_ITEMISED && !(block_flags_ & LINE_ITEMISED)) return false;
-    return head.flags != 0 || !head.prefix.empty();
+    // A paragraph's first-line indent (a full-width space) gives no prefix,
+    // since its later lines do not repeat it; it still starts a paragraph.
+    const bool indent = (rules_.indent.styles & STYLE_PARAGRAPH) && std::strncmp(rest, "\x81\x40", 2) == 0;
+    return head.flags != 0 || !head.prefix.empty() || indent;
 }
 
 void BlockBinder::Add(const std::string &lines, std::string *out) {

@@ -1,7 +1,7 @@
-// The "bind" command: its option table and help, and binding the whole input
-// as one block with the core's binding. The block's prefix is found by
-// classifying its first line, so a text folded with given settings is bound
-// with the same settings.
+// The "bind" command: its option table and help, and binding the input
+// block by block as it streams. A block's prefix is found by classifying its
+// first line, so a text folded with given settings is bound with the same
+// settings.
 #include "bind_command.h"
 
 #include <memory>
@@ -31,24 +31,38 @@ const OptionSpec kBindOptions[] = {
     {"tab", '\0', "N", "distance between tab stops for --fold (default 8)"},
     {"whole", '\0', nullptr, "bind the whole input as one block"},
     {"encoding", '\0', "ENC", "auto, utf-8 or sjis (default auto), as for\n'lumotext format'"},
-    {"output", 'o', "FILE",
-     "write to FILE instead of standard output; FILE is\n"
-     "replaced only when everything succeeded"},
+    kOutputOption,
+    kInPlaceOption,
+    kCheckOption,
 };
 
 const char kDescription[] =
-    "Joins the lines of a text into one line: the reverse of 'lumotext format'.\n"
-    "The whole input is one block. Its first line is classified as the\n"
-    "formatter classifies a line, which gives the continuation prefix that\n"
-    "folding put before each later line (an item's indent, a quotation's mark);\n"
-    "that prefix is taken off the head of every later line, and then, as the\n"
-    "settings ask, the leading half-width spaces, full-width spaces or tabs.\n"
-    "Nothing is put where two lines meet, not even a space between letters, and\n"
-    "empty lines go with the line ends around them. When the input ends with a\n"
-    "line end, the output ends with one of the same kind.\n"
+    "Joins the lines of each block of a folded text back into one line: the\n"
+    "reverse of 'lumotext format'. A block is the lines that folding made of one\n"
+    "line. It ends at an empty line (which is a block of its own), before a line\n"
+    "that does not begin with the block's continuation prefix, and before a line\n"
+    "whose head, behind that prefix, classifies as the start of a line (an item\n"
+    "mark, an indent, a quotation or emphasis mark, a scenario name); with --fold\n"
+    "N, also before a line whose first word or character would still have fitted\n"
+    "on the line before it at fold column N. The block's first line is\n"
+    "classified as the formatter classifies a line, which gives that prefix;\n"
+    "it is taken off the head of every later line of the block, and then, as\n"
+    "the settings ask, the leading half-width spaces, full-width spaces or tabs.\n"
+    "Nothing is put where two lines meet, not even a space between letters.\n"
+    "A block that ends with a line end keeps one of the same kind.\n"
     "\n"
-    "Bind with the settings that folded the text: the same --preset or --slot.\n"
-    "FILE is read whole; without FILE, or with \"-\", standard input is read.\n";
+    "Bind with the settings that folded the text: the same --preset or --slot,\n"
+    "and the same --fold. The text streams in pieces as for 'lumotext format';\n"
+    "several FILEs, --output, --in-place and --check work as there. --whole binds\n"
+    "the whole input as one block, empty lines included.\n"
+    "\n"
+    "What cannot come back: two lines of a document become one when the first\n"
+    "fills the fold column to its end and the second begins like a folded line\n"
+    "(no item mark, indent, quotation or emphasis mark of its own, or the same\n"
+    "quotation mark as the first); a folded text does not show whether that\n"
+    "line end was the document's or folding's. Without --fold, any two lines of\n"
+    "that kind become one. Leading blanks of a line that folding put behind a\n"
+    "prefix are taken off as the settings ask, and tabs are counted with --tab.\n";
 
 const char kDetails[] =
     "Settings: all presets take off leading half-width and full-width spaces,\n"
@@ -62,11 +76,13 @@ const char kDetails[] =
     "is kept; Shift-JIS input is bound byte for byte.\n"
     "\n"
     "Exit status: 0 on success, 1 when reading, converting, writing or loading\n"
-    "a slot fails, 2 when the command line is wrong.\n";
+    "a slot fails, or with --check when some FILE would change, 2 when the\n"
+    "command line is wrong.\n";
 
 const char kExamples[] =
-    "  lumotext bind folded.txt\n"
-    "  lumotext format --fold 40 memo.txt | lumotext bind\n"
+    "  lumotext bind --fold 40 folded.txt\n"
+    "  lumotext format --fold 40 memo.txt | lumotext bind --fold 40\n"
+    "  lumotext bind --whole folded.txt\n"
     "  lumotext bind --slot 3 -o memo.txt folded.txt\n"
     "  lumotext bind --slot 3 --width 100 --vendor Acme folded.txt\n"
     "  lumotext bind --encoding sjis folded-sjis.txt > bound-sjis.txt\n";
@@ -104,19 +120,7 @@ bool ReadBindOptions(const ParsedCommand &command, BindOptions *options, std::st
             return false;
         }
     }
-    if (const std::string *value = command.Value("output")) {
-        if (value->empty()) {
-            *error = "--output: the file name is empty";
-            return false;
-        }
-        options->files.output = *value;
-    }
-    options->files.input = command.operands.empty() ? "-" : command.operands[0];
-    if (options->files.input.empty()) {
-        *error = "the input file name is empty";
-        return false;
-    }
-    return true;
+    return ReadTextFiles(command, &options->files, error);
 }
 
 // The binder and the converter of the one worker: blocks may run on from
@@ -155,12 +159,14 @@ int Steps(const BindOptions &options, const Console &console) {
     rules.fold = options.fold;
     rules.tab_width = options.tab_width;
     rules.whole = options.whole;
-    auto state = std::make_shared<BindState>(rules);
-    std::vector<PieceTransform> transforms;
-    transforms.push_back([state](const Piece &piece, PieceOutput *out) {
-        return BindPiece(state.get(), piece.encoding, piece, out);
-    });
-    return TransformText(options.files, console, HeaderSettings{}, std::move(transforms));
+    // One worker, with a binder of its own for each file.
+    const auto make = [&] {
+        auto state = std::make_shared<BindState>(rules);
+        return std::vector<PieceTransform>{[state](const Piece &piece, PieceOutput *out) {
+            return BindPiece(state.get(), piece.encoding, piece, out);
+        }};
+    };
+    return TransformText(options.files, console, HeaderSettings{}, make);
 }
 
 int RunBindCommand(const ParsedCommand &command, const Console &console) {
@@ -178,8 +184,8 @@ int RunBindCommand(const ParsedCommand &command, const Console &console) {
 
 const CommandSpec kBindCommand = {
     "bind",
-    "[FILE]",
-    1,
+    "[FILE...]",
+    kManyFiles,
     "join folded lines back into one line (the reverse of format)",
     kDescription,
     kBindOptions,

@@ -18,7 +18,7 @@ slot() {
 begin "lumotext bind --help"
 run bind --help
 expect_status 0
-for text in "Usage: lumotext bind [OPTIONS] [FILE]" --preset "--slot N" "--width N" "--vendor V" --encoding \
+for text in "Usage: lumotext bind [OPTIONS] [FILE...]" --preset "--slot N" "--width N" "--vendor V" --encoding \
     "-o, --output FILE" --help --version "Exit status" Examples: "lumotext bind --slot 3"; do
     expect_stdout_has "$text"
 done
@@ -61,7 +61,8 @@ for command in format bind; do
 done
 usage_error "--whole and --fold cannot be combined" bind --whole --fold 40 "$sample"
 usage_error "--fold: '0' is not a number" bind --fold 0 "$sample"
-usage_error "unexpected argument 'b.txt'" bind a.txt b.txt
+usage_error "--in-place works on files" bind --in-place
+usage_error "--in-place and --check cannot be combined" bind -i --check a.txt
 usage_error "--encoding: 'latin1'" bind --encoding latin1 "$sample"
 if [ ! -e "$LUMOTEXT_REGISTRY" ]; then pass; else fail "a usage error created the settings store"; fi
 

@@ -71,7 +71,8 @@ usage_error "--tab: '256'" format --tab 256 "$sample"
 usage_error "'latin1' is not one of auto, utf-8, sjis" format --encoding latin1 "$sample"
 usage_error "option '--fold' needs a value" format --fold
 usage_error "option '-o' needs a value" format "$sample" -o
-usage_error "unexpected argument 'b.txt'" format a.txt b.txt
+usage_error "--in-place works on files" format -i -
+usage_error "--check and --output cannot be combined" format --check -o x.txt a.txt
 usage_error "unknown command 'nosuch'" help nosuch
 
 # ---- Reading: file, standard input, "-" ------------------------------

@@ -1,0 +1,125 @@
+// Binding block by block: pieces of any size give what one piece gives (a
+// block runs on from piece to piece), and binding at the fold column gives
+// back random documents that format folded, whenever a block's end is plain:
+// paragraphs and items as long lines, with empty lines between paragraphs.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "bind_blocks.h"
+#include "formatter.h"
+#include "stream_support.h"
+
+namespace lumo::cli {
+namespace {
+
+std::string BindInPieces(const std::string &cp932, const BindRules &rules, std::mt19937 *random) {
+    BlockBinder binder(rules);
+    std::string out;
+    size_t at = 0;
+    while (at < cp932.size()) {
+        // Pieces end behind a line end, as the reader cuts them.
+        size_t end = std::min(cp932.size(), at + 1 + (*random)() % 40);
+        while (end < cp932.size() && cp932[end - 1] != '\n' && cp932[end - 1] != '\r') ++end;
+        if (end < cp932.size() && cp932[end - 1] == '\r' && cp932[end] == '\n') ++end;
+        binder.Add(cp932.substr(at, end - at), &out);
+        at = end;
+    }
+    binder.Finish(&out);
+    return out;
+}
+
+std::string Fold(const std::string &cp932, FormatSettings settings) {
+    std::string output, error;
+    EXPECT_TRUE(FormatText(cp932, &settings, &output, &error)) << error;
+    return output;
+}
+
+TEST(StreamBind, PiecesOfAnySizeGiveWhatOnePieceGives) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 300; ++round) {
+        const std::string cp932 = testing::ToCp932(testing::RandomDocument(&random, 1 + random() % 10));
+        BindRules rules;
+        rules.indent = SettingsFromPreset(static_cast<int32_t>(random() % 3), 70, 8).indent;
+        rules.fold = random() % 2 == 0 ? 0 : static_cast<uint32_t>(10 + random() % 40);
+        rules.whole = random() % 5 == 0;
+        BlockBinder whole(rules);
+        std::string expected;
+        whole.Add(cp932, &expected);
+        whole.Finish(&expected);
+        ASSERT_EQ(BindInPieces(cp932, rules, &random), expected) << "round " << round;
+    }
+}
+
+// A document whose every block end is plain: paragraphs (indented or not)
+// and lists of items, an empty line after each paragraph and list.
+std::string PlainDocument(std::mt19937 *random) {
+    static const char *const kWords[] = {"星空", "観察会", "を", "今年も", "開催", "します", "。", "、",
+                                         "望遠鏡", "20cm", "の", "土星", "環", "（赤い）", "「案内」"};
+    auto sentence = [&](size_t words) {
+        std::string text;
+        for (size_t i = 0; i < words; ++i) text += kWords[(*random)() % std::size(kWords)];
+        return text;
+    };
+    std::string doc;
+    const size_t blocks = 1 + (*random)() % 5;
+    for (size_t b = 0; b < blocks; ++b) {
+        if ((*random)() % 2 == 0) {
+            const size_t items = 1 + (*random)() % 3;
+            for (size_t i = 0; i < items; ++i) doc += "・" + sentence(2 + (*random)() % 25) + "\n";
+        } else {
+            doc += ((*random)() % 2 == 0 ? "　" : "") + sentence(2 + (*random)() % 40) + "\n";
+        }
+        if (b + 1 < blocks) doc += "\n";
+    }
+    return doc;
+}
+
+TEST(StreamBind, BindAtTheFoldColumnGivesBackWhatFormatFolded) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 300; ++round) {
+        const std::string doc = testing::ToCp932(PlainDocument(&random));
+        const auto preset = static_cast<int32_t>(random() % 3);
+        const auto fold = static_cast<uint32_t>(20 + random() % 81);
+        BindRules rules;
+        rules.indent = SettingsFromPreset(preset, fold, 8).indent;
+        rules.fold = fold;
+        const std::string folded = Fold(doc, SettingsFromPreset(preset, fold, 8));
+        ASSERT_EQ(testing::ToUtf8(BindInPieces(folded, rules, &random)), testing::ToUtf8(doc))
+            << "round " << round << ", preset " << preset << ", fold " << fold << "\n"
+            << testing::ToUtf8(folded);
+    }
+}
+
+// Where blocks end, one table row a case: the folded text at fold 10 and what
+// binding makes of it.
+TEST(StreamBind, BlockEnds) {
+    struct Row {
+        const char *what;
+        const char *folded;
+        const char *bound;
+    } rows[] = {
+        {"an empty line is a block of its own", "あいうえお\nかき\n\nくけ\n", "あいうえおかき\n\nくけ\n"},
+        {"a new item mark starts a block", "・あいうえ\n　おかき\n・くけ\n", "・あいうえおかき\n・くけ\n"},
+        {"a line that stopped short ends its block", "あいう\nえお\n", "あいう\nえお\n"},
+        {"a full line runs on", "あいうえお\nかき\n", "あいうえおかき\n"},
+        {"a quotation mark of the block's own runs on", "> あいうえ\n> おか\n", "> あいうえおか\n"},
+        {"an indent starts a paragraph", "あいうえお\n　かき\n", "あいうえお\n　かき\n"},
+        {"CR LF blocks keep CR LF", "あいうえお\r\nかき\r\n", "あいうえおかき\r\n"},
+        {"no final line end", "あいうえお\nかき", "あいうえおかき"},
+    };
+    for (const Row &row : rows) {
+        BindRules rules;
+        rules.indent = SettingsFromPreset(2, 10, 8).indent;
+        rules.fold = 10;
+        BlockBinder binder(rules);
+        std::string out;
+        binder.Add(testing::ToCp932(row.folded), &out);
+        binder.Finish(&out);
+        EXPECT_EQ(testing::ToUtf8(out), row.bound) << row.what;
+    }
+}
+
+}  // namespace
+}  // namespace lumo::cli
