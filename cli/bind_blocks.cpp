@@ -13,6 +13,7 @@
 #include "format/text.h"
 #include "paragraph/bind.h"
 #include "paragraph/classify.h"
+#include "settings/terminate.h"
 
 namespace lumo::cli {
 namespace {
@@ -36,13 +37,34 @@ struct Head {
     std::string prefix;
 };
 
-Head Classify(const std::string &line, const IndentSettings &rules) {
-    IndentSettings indent = rules;
+}  // namespace
+
+// The settings' character sets as tables, built once for the whole text,
+// since every line's head is classified.
+struct BlockBinder::Tables {
+    explicit Tables(const IndentSettings &rules) : indent(Terminated(rules)), classify(cp, indent) {}
+    static IndentSettings Terminated(IndentSettings indent) {
+        TerminateFields(&indent);
+        return indent;
+    }
+    CodePage cp;
+    IndentSettings indent;
+    ClassifyTables classify;
+    std::string line;  // the line being classified, with a NUL behind it
+};
+
+BlockBinder::BlockBinder(const BindRules &rules) : rules_(rules), tables_(new Tables(rules.indent)) {}
+BlockBinder::~BlockBinder() = default;
+
+namespace {
+
+Head Classify(const char *begin, const char *end, BlockBinder::Tables *tables) {
+    tables->line.assign(begin, end);
+    IndentSettings indent = tables->indent;
     LineJob job{};
     job.record_size = LINE_JOB_SIZE;
-    job.text = line.c_str();
-    const CodePage cp;
-    const char *prefix = ClassifyLine(cp, &job, &indent);
+    job.text = tables->line.c_str();
+    const char *prefix = ClassifyLine(tables->cp, &job, &indent, &tables->classify);
     Head head;
     head.flags = job.flags;
     if (prefix != nullptr) head.prefix = prefix;
@@ -74,8 +96,7 @@ bool IsWordByte(unsigned char c) { return (c >= '0' && c <= '9') || ((c | 0x20) 
 // together at p, up to where its last character starts: a run of ASCII
 // letters, digits and signs (kept whole up to 20), or one character with any
 // opening brackets before it, and the closing marks behind either.
-uint32_t FirstUnitLead(const char *p, const char *end, uint32_t tab_width) {
-    const CodePage cp;
+uint32_t FirstUnitLead(const CodePage &cp, const char *p, const char *end, uint32_t tab_width) {
     const char *q = p;
     const char *last = p;
     if (q < end && IsWordByte(static_cast<unsigned char>(*q))) {
@@ -96,13 +117,12 @@ uint32_t FirstUnitLead(const char *p, const char *end, uint32_t tab_width) {
         last = q;
         q += cp.CharLength(q);
     }
-    return LineWidth(p, last, tab_width);
+    return LineWidth(cp, p, last, tab_width);
 }
 
 }  // namespace
 
-uint32_t LineWidth(const char *line, const char *end, uint32_t tab_width) {
-    const CodePage cp;
+uint32_t LineWidth(const CodePage &cp, const char *line, const char *end, uint32_t tab_width) {
     uint32_t width = 0;
     for (const char *p = line; p < end && *p != '\r' && *p != '\n';) {
         const size_t length = cp.CharLength(p);
@@ -130,9 +150,9 @@ bool BlockBinder::StartsBlock(const char *line, const char *end) const {
     const char *rest = line + prefix_.size();
     // A character fits on a line when it starts before the fold column.
     const bool full =
-        rules_.fold != 0 && previous_width_ + FirstUnitLead(rest, stop, rules_.tab_width) >= rules_.fold;
+        rules_.fold != 0 && previous_width_ + FirstUnitLead(tables_->cp, rest, stop, rules_.tab_width) >= rules_.fold;
     if (rules_.fold != 0 && !full) return true;
-    const Head head = Classify(std::string(rest, stop), rules_.indent);
+    const Head head = Classify(rest, stop, tables_.get());
     // Folding may cut a line before a sign that reads as an item mark (the
     // "-" of a telephone number); behind a full line that is not an item
     // itself, it continues.
@@ -151,12 +171,12 @@ void BlockBinder::Add(const std::string &lines, std::string *out) {
         const char *stop = LineEndOf(p, next);
         if (StartsBlock(p, next)) {
             Finish(out);
-            const Head head = Classify(std::string(p, stop), rules_.indent);
+            const Head head = Classify(p, stop, tables_.get());
             prefix_ = head.prefix;
             block_flags_ = head.flags;
         }
         previous_empty_ = stop == p;
-        previous_width_ = LineWidth(p, stop, rules_.tab_width);
+        previous_width_ = LineWidth(tables_->cp, p, stop, rules_.tab_width);
         block_.append(p, next);
         p = next;
     }
@@ -164,16 +184,62 @@ void BlockBinder::Add(const std::string &lines, std::string *out) {
 
 void BlockBinder::Finish(std::string *out) {
     if (block_.empty()) return;
-    LineJob job{};
-    job.record_size = LINE_JOB_SIZE;
-    job.text = block_.c_str();
-    job.output = block_.data();  // binding never writes more than it reads
-    job.capacity = static_cast<uint32_t>(block_.size() + 1);
-    job.newline = NewlineKindOf(block_.c_str());
-    IndentSettings indent = rules_.indent;
-    Bind(&job, &indent);
-    out->append(block_.c_str());
+    if (rules_.whole) {
+        LineJob job{};
+        job.record_size = LINE_JOB_SIZE;
+        job.text = block_.c_str();
+        job.output = block_.data();  // binding never writes more than it reads
+        job.capacity = static_cast<uint32_t>(block_.size() + 1);
+        job.newline = NewlineKindOf(block_.c_str());
+        IndentSettings indent = rules_.indent;
+        Bind(&job, &indent);
+        out->append(block_.c_str());
+        block_.clear();
+        return;
+    }
+    Join(out);
     block_.clear();
+}
+
+// The library's binding of one block, with the head classified already and
+// the tables of the whole text: taking the blocks to the library one by one
+// would build its tables again for each.
+void BlockBinder::Join(std::string *out) const {
+    const IndentSettings &indent = tables_->indent;
+    const CodePage &cp = tables_->cp;
+    const bool strip = (indent.styles & STYLE_STRIP_HEAD_SPACE) &&
+                       (!(block_flags_ & LINE_ITEMISED) || (indent.styles & STYLE_STRIP_WHEN_INDENT));
+    const bool narrow = indent.sub_styles & SUB_BLANK_NARROW;
+    const bool wide = indent.sub_styles & SUB_BLANK_WIDE;
+    const bool tab = indent.sub_styles & SUB_BLANK_TAB;
+    const char *read = block_.c_str();
+    const char *end = read + block_.size();
+    for (;;) {
+        const char *stop = LineEndOf(read, end);
+        out->append(read, stop);
+        read = stop;
+        if (read == end) break;
+        while (read < end && (*read == '\r' || *read == '\n')) ++read;
+        if (static_cast<size_t>(end - read) >= prefix_.size() &&
+            std::memcmp(read, prefix_.data(), prefix_.size()) == 0) {
+            read += prefix_.size();
+        }
+        while (strip && read < end) {
+            if ((narrow && *read == ' ') || (tab && *read == '\t')) {
+                ++read;
+            } else if (wide && cp.CharLength(read) == 2 && read[0] == '\x81' && read[1] == '\x40') {
+                read += 2;
+            } else {
+                break;
+            }
+        }
+    }
+    const uint32_t kind = NewlineKindOf(block_.c_str());
+    if (EndsWithNewline(block_.c_str(), block_.size(), kind)) {
+        char newline[3] = {};
+        AppendNewline(newline, kind);
+        out->append(newline);
+    }
 }
 
 }  // namespace lumo::cli

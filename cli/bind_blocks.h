@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
+#include "format/text.h"
 #include "lumotext.h"
 
 namespace lumo::cli {
@@ -19,7 +21,8 @@ struct BindRules {
 
 class BlockBinder {
 public:
-    explicit BlockBinder(const BindRules &rules) : rules_(rules) {}
+    explicit BlockBinder(const BindRules &rules);
+    ~BlockBinder();
 
     // Takes whole lines of code page 932 text (the last line of the input
     // may lack its line end) and appends the blocks they complete, bound.
@@ -27,10 +30,14 @@ public:
     // Appends the block still open, bound.
     void Finish(std::string *out);
 
+    struct Tables;
+
 private:
     bool StartsBlock(const char *line, const char *end) const;
+    void Join(std::string *out) const;
 
     BindRules rules_;
+    std::unique_ptr<Tables> tables_;
     std::string block_;        // the lines of the open block
     std::string prefix_;       // the continuation prefix of its first line
     uint32_t block_flags_ = 0;  // and its classification flags
@@ -40,6 +47,6 @@ private:
 
 // The display width of a line of code page 932 text up to its line end:
 // full-width characters take 2 columns, a tab runs to the next tab stop.
-uint32_t LineWidth(const char *line, const char *end, uint32_t tab_width);
+uint32_t LineWidth(const CodePage &cp, const char *line, const char *end, uint32_t tab_width);
 
 }  // namespace lumo::cli

@@ -4,11 +4,14 @@
 // paragraphs and items as long lines, with empty lines between paragraphs.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <random>
 #include <string>
 
 #include "bind_blocks.h"
 #include "formatter.h"
+#include "paragraph/bind.h"
+#include "format/text.h"
 #include "stream_support.h"
 
 namespace lumo::cli {
@@ -49,6 +52,56 @@ TEST(StreamBind, PiecesOfAnySizeGiveWhatOnePieceGives) {
         whole.Add(cp932, &expected);
         whole.Finish(&expected);
         ASSERT_EQ(BindInPieces(cp932, rules, &random), expected) << "round " << round;
+    }
+}
+
+// A block made as folding makes one: a first line with any head, then lines
+// that begin with its continuation prefix. The binder must find it one block
+// and join it as the library's binding joins it.
+TEST(StreamBind, OneBlockIsJoinedAsTheLibraryJoinsIt) {
+    static const char *const kHeads[] = {"", "・", "1. ", "> ", "#", "係員　", "　", "* "};
+    static const char *const kBits[] = {"あ", "星", "。", "、", "word", "12", "（", "）", "ｶﾅ", " ", "　"};
+    static const char *const kEnds[] = {"\n", "\r\n", "\r"};
+    std::mt19937 random(5);
+    for (int round = 0; round < 500; ++round) {
+        const auto preset = static_cast<int32_t>(random() % 3);
+        const IndentSettings indent = SettingsFromPreset(preset, 70, 8).indent;
+        auto content = [&] {
+            std::string text = "星";  // a line of the block never begins with a blank or a mark
+            for (size_t i = random() % 12; i > 0; --i) text += kBits[random() % std::size(kBits)];
+            return testing::ToCp932(text);
+        };
+        const char *end = kEnds[random() % std::size(kEnds)];
+        std::string first = testing::ToCp932(kHeads[random() % std::size(kHeads)]) + content();
+        LineJob job{};
+        job.record_size = LINE_JOB_SIZE;
+        job.text = first.c_str();
+        IndentSettings copy = indent;
+        Bind(&job, &copy);  // no output: the prefix only
+        // Quoted lines that the settings keep are never folded: each is a
+        // block of its own, which the table below checks.
+        if ((indent.sub_styles & SUB_KEEP_QUOTED) && (job.flags & LINE_QUOTED)) continue;
+        std::string block = first + end;
+        for (size_t i = random() % 4; i > 0; --i) block += job.prefix + content() + end;
+        if (random() % 3 == 0) block.resize(block.size() - std::strlen(end));
+
+        BindRules rules;
+        rules.indent = indent;
+        BlockBinder binder(rules);
+        std::string bound;
+        binder.Add(block, &bound);
+        binder.Finish(&bound);
+        std::string expected = block;
+        LineJob whole{};
+        whole.record_size = LINE_JOB_SIZE;
+        whole.text = block.c_str();
+        whole.output = expected.data();
+        whole.capacity = static_cast<uint32_t>(expected.size() + 1);
+        whole.newline = NewlineKindOf(block.c_str());
+        copy = indent;
+        Bind(&whole, &copy);
+        ASSERT_EQ(testing::ToUtf8(bound), testing::ToUtf8(expected.c_str()))
+            << "round " << round << ", preset " << preset << "\n" << testing::ToUtf8(block);
     }
 }
 
