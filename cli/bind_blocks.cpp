@@ -9,6 +9,7 @@
 #include "bind_blocks.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "format/text.h"
 #include "paragraph/bind.h"
@@ -42,7 +43,8 @@ struct Head {
 // The settings' character sets as tables, built once for the whole text,
 // since every line's head is classified.
 struct BlockBinder::Tables {
-    explicit Tables(const IndentSettings &rules) : indent(Terminated(rules)), classify(cp, indent) {}
+    explicit Tables(const IndentSettings &rules)
+        : indent(Terminated(rules)), classify(cp, indent), scratch(indent) {}
     static IndentSettings Terminated(IndentSettings indent) {
         TerminateFields(&indent);
         return indent;
@@ -50,7 +52,9 @@ struct BlockBinder::Tables {
     CodePage cp;
     IndentSettings indent;
     ClassifyTables classify;
-    std::string line;  // the line being classified, with a NUL behind it
+    IndentSettings scratch;  // the copy that classification may change
+    std::string line;        // the line being classified, with a NUL behind it
+    LineJob job{};           // its classification
 };
 
 BlockBinder::BlockBinder(const BindRules &rules) : rules_(rules), tables_(new Tables(rules.indent)) {}
@@ -60,34 +64,40 @@ namespace {
 
 Head Classify(const char *begin, const char *end, BlockBinder::Tables *tables) {
     tables->line.assign(begin, end);
-    IndentSettings indent = tables->indent;
-    LineJob job{};
+    LineJob &job = tables->job;
     job.record_size = LINE_JOB_SIZE;
     job.text = tables->line.c_str();
-    const char *prefix = ClassifyLine(tables->cp, &job, &indent, &tables->classify);
+    const char *prefix = ClassifyLine(tables->cp, &job, &tables->scratch, &tables->classify);
     Head head;
     head.flags = job.flags;
     if (prefix != nullptr) head.prefix = prefix;
     return head;
 }
 
-// Characters that never begin a folded line: a break before one moves back.
-bool NoLineStart(const char *p) {
-    static const char *const kMarks[] = {"\x81\x42", "\x81\x41", "\x81\x76", "\x81\x6a", "\x81\x78", "\x81\x72",
-                                         "\x81\x44", "\x81\x43", "\x81\x49", "\x81\x48", "\x81\x45", "\x81\x5b",
-                                         "\x81\x5c", ".", ",", ")", "]", "!", "?", ":", ";"};
-    for (const char *mark : kMarks) {
-        if (std::strncmp(p, mark, std::strlen(mark)) == 0) return true;
+// Whether one of marks (one- or two-byte characters of code page 932) is
+// at p, which has at least one byte before end.
+template <size_t N>
+bool OneOf(const std::string_view (&marks)[N], const char *p, const char *end) {
+    for (const std::string_view mark : marks) {
+        if (static_cast<size_t>(end - p) >= mark.size() && std::memcmp(p, mark.data(), mark.size()) == 0) {
+            return true;
+        }
     }
     return false;
 }
 
-bool OpensBracket(const char *p) {
-    static const char *const kMarks[] = {"\x81\x75", "\x81\x69", "\x81\x77", "\x81\x71", "(", "["};
-    for (const char *mark : kMarks) {
-        if (std::strncmp(p, mark, std::strlen(mark)) == 0) return true;
-    }
-    return false;
+// Characters that never begin a folded line: a break before one moves back.
+bool NoLineStart(const char *p, const char *end) {
+    static constexpr std::string_view kMarks[] = {
+        "\x81\x42", "\x81\x41", "\x81\x76", "\x81\x6a", "\x81\x78", "\x81\x72", "\x81\x44",
+        "\x81\x43", "\x81\x49", "\x81\x48", "\x81\x45", "\x81\x5b", "\x81\x5c", ".",
+        ",", ")", "]", "!", "?", ":", ";"};
+    return OneOf(kMarks, p, end);
+}
+
+bool OpensBracket(const char *p, const char *end) {
+    static constexpr std::string_view kMarks[] = {"\x81\x75", "\x81\x69", "\x81\x77", "\x81\x71", "(", "["};
+    return OneOf(kMarks, p, end);
 }
 
 bool IsWordByte(unsigned char c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'); }
@@ -107,13 +117,13 @@ uint32_t FirstUnitLead(const CodePage &cp, const char *p, const char *end, uint3
             q += cp.CharLength(q);
         }
     } else {
-        while (q < end && OpensBracket(q)) q += cp.CharLength(q);
+        while (q < end && OpensBracket(q, end)) q += cp.CharLength(q);
         if (q < end && *q != '\r' && *q != '\n') {
             last = q;
             q += cp.CharLength(q);
         }
     }
-    while (q < end && *q != '\r' && *q != '\n' && NoLineStart(q)) {
+    while (q < end && *q != '\r' && *q != '\n' && NoLineStart(q, end)) {
         last = q;
         q += cp.CharLength(q);
     }

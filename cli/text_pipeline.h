@@ -28,7 +28,7 @@ struct TextFiles {
 };
 
 // The size of the pieces that a text is read in.
-constexpr size_t kPieceBytes = size_t{1} << 20;
+constexpr size_t kPieceBytes = size_t{512} << 10;
 
 // New transforms for one input: a command's state must not run on from one
 // file into the next.
