@@ -92,7 +92,8 @@ public:
     StreamSinkImpl(std::FILE *stream, const char *name) : stream_(stream), name_(name) {}
 
     bool Write(std::string_view data, std::string *error) override {
-        if (std::fwrite(data.data(), 1, data.size(), stream_) == data.size() && std::fflush(stream_) == 0) {
+        const bool whole = data.empty() || std::fwrite(data.data(), 1, data.size(), stream_) == data.size();
+        if (whole && std::fflush(stream_) == 0) {
             return true;
         }
 #ifdef EPIPE

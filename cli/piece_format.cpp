@@ -164,6 +164,13 @@ bool DecodePiece(PieceContext *context, Encoding encoding, const Piece &piece, s
     if (codec == nullptr) return false;
     DecodedText decoded;
     if (!DecodeInput(piece.bytes, Encoding::kUtf8, codec, &decoded, error, kDefaultChunkBytes, where)) {
+        // With auto, the text was taken for UTF-8 from its first part.
+        const std::string hint = "; for Shift-JIS text use --encoding sjis or auto";
+        const size_t at = error->find(hint);
+        if (piece.guessed && at != std::string::npos) {
+            error->replace(at, hint.size(),
+                           "; the text began as UTF-8, so all of it must be (--encoding sjis for Shift-JIS)");
+        }
         return false;
     }
     *storage = std::move(decoded.cp932);

@@ -51,8 +51,11 @@ bool PieceReader::HeaderSeen(size_t end) {
 }
 
 void PieceReader::Hand(size_t end, Piece *piece) {
-    piece->bytes.assign(pending_, 0, end);
-    pending_.erase(0, end);
+    // The piece takes the read buffer itself; only the start of the line
+    // behind it is copied, into a new buffer.
+    piece->bytes = std::move(pending_);
+    pending_.assign(piece->bytes, end, std::string::npos);
+    piece->bytes.resize(end);
     piece->text_start = !started_;
     piece->last = false;
     piece->first_line = lines_ + 1;
@@ -65,6 +68,7 @@ void PieceReader::Hand(size_t end, Piece *piece) {
         decided_ = FindInvalidUtf8(piece->bytes) == std::string::npos ? Encoding::kUtf8 : Encoding::kShiftJis;
     }
     piece->encoding = decided_ == Encoding::kUtf8 ? Encoding::kUtf8 : Encoding::kShiftJis;
+    piece->guessed = settings_.encoding == Encoding::kAuto;
 
     // The line end that a last line without one will take. Lines of the
     // header block do not count: the formatter takes it from the body.

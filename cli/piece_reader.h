@@ -25,6 +25,7 @@ struct Piece {
     // kShiftJis or kUtf8. Until a byte above 0x7F shows, auto leaves
     // kShiftJis: ASCII is the same in both, and needs no conversion.
     Encoding encoding = Encoding::kShiftJis;
+    bool guessed = false;  // the encoding was decided from the text (auto)
 };
 
 struct PieceReaderSettings {

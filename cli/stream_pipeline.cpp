@@ -3,9 +3,7 @@
 // command ends without waiting for a read that may never return.
 #include "stream_pipeline.h"
 
-#include <condition_variable>
 #include <deque>
-#include <mutex>
 #include <system_error>
 
 #include "command_line.h"
@@ -17,6 +15,8 @@
 #define LUMOTEXT_STREAM_THREADS 0
 #else
 #define LUMOTEXT_STREAM_THREADS 1
+#include <condition_variable>
+#include <mutex>
 #include <thread>
 #endif
 
@@ -41,8 +41,10 @@ struct Shared {
 
     std::unique_ptr<ByteSource> source;
     PieceReader reader;
+#if LUMOTEXT_STREAM_THREADS
     std::mutex mutex;
     std::condition_variable changed;
+#endif
     std::deque<std::shared_ptr<Work>> queue;  // in input order
     size_t window = 3;                        // pieces read ahead at most
     bool reading_done = false;

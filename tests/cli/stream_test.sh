@@ -137,6 +137,14 @@ status=$?
 expect_status 0
 if [ "$(cat "$out")" = "$(printf 'あいうえお\nかきくけこ')" ]; then pass; else fail "output '$(cat "$out")'"; fi
 
+begin "auto: a text that began as UTF-8 and goes on in Shift-JIS is an error naming its line"
+# More than a piece of UTF-8 first (a piece is 512 KiB), so that it decides.
+{ yes 'あいうえおかきくけこ' | head -n 30000; printf 'かきく\n' | iconv -f UTF-8 -t CP932; } >"$work/mixed.txt"
+run format "$work/mixed.txt"
+expect_status 1
+expect_stderr_has "mixed.txt: line 30001, column 1: not valid UTF-8"
+expect_stderr_has "the text began as UTF-8"
+
 begin "a text without a line end is folded with LF"
 printf 'あいうえおかきくけこさしすせそ' >"$work/oneline.txt"
 run format --fold 10 "$work/oneline.txt"
