@@ -19,9 +19,13 @@
 namespace lumo::cli {
 namespace {
 
+// The first CR or LF at or behind p, or end; CR comes before LF in a line
+// end, so it is looked for only up to the LF.
 const char *LineEndOf(const char *p, const char *end) {
-    while (p < end && *p != '\r' && *p != '\n') ++p;
-    return p;
+    const auto *lf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+    const char *stop = lf != nullptr ? lf : end;
+    const auto *cr = static_cast<const char *>(std::memchr(p, '\r', static_cast<size_t>(stop - p)));
+    return cr != nullptr ? cr : stop;
 }
 
 const char *NextLine(const char *p, const char *end) {
@@ -133,6 +137,11 @@ uint32_t FirstUnitLead(const CodePage &cp, const char *p, const char *end, uint3
 }  // namespace
 
 uint32_t LineWidth(const CodePage &cp, const char *line, const char *end, uint32_t tab_width) {
+    end = LineEndOf(line, end);
+    // Every character but a tab is as many columns wide as it has bytes.
+    if (std::memchr(line, '\t', static_cast<size_t>(end - line)) == nullptr) {
+        return static_cast<uint32_t>(end - line);
+    }
     uint32_t width = 0;
     for (const char *p = line; p < end && *p != '\r' && *p != '\n';) {
         const size_t length = cp.CharLength(p);
@@ -147,26 +156,27 @@ uint32_t LineWidth(const CodePage &cp, const char *line, const char *end, uint32
 }
 
 bool BlockBinder::StartsBlock(const char *line, const char *end) const {
-    if (rules_.whole) return block_.empty();
-    const char *stop = LineEndOf(line, end);
-    if (previous_empty_ || stop == line) return true;
-    if (static_cast<size_t>(stop - line) < prefix_.size() ||
-        std::strncmp(line, prefix_.c_str(), prefix_.size()) != 0) {
+    if (rules_.whole) return state_.block.empty();
+    const char *stop = end;  // the line's end, without its line end
+    if (state_.previous_empty || stop == line) return true;
+    if (static_cast<size_t>(stop - line) < state_.prefix.size() ||
+        std::strncmp(line, state_.prefix.c_str(), state_.prefix.size()) != 0) {
         return true;
     }
     // A quoted line that the settings keep is never folded, so it never
     // runs on into the next line.
-    if ((rules_.indent.sub_styles & SUB_KEEP_QUOTED) && (block_flags_ & LINE_QUOTED)) return true;
-    const char *rest = line + prefix_.size();
+    if ((rules_.indent.sub_styles & SUB_KEEP_QUOTED) && (state_.block_flags & LINE_QUOTED)) return true;
+    const char *rest = line + state_.prefix.size();
     // A character fits on a line when it starts before the fold column.
-    const bool full =
-        rules_.fold != 0 && previous_width_ + FirstUnitLead(tables_->cp, rest, stop, rules_.tab_width) >= rules_.fold;
+    const bool full = rules_.fold != 0 && state_.previous_width + FirstUnitLead(tables_->cp, rest, stop,
+                                                                                 rules_.tab_width) >=
+                                              rules_.fold;
     if (rules_.fold != 0 && !full) return true;
     const Head head = Classify(rest, stop, tables_.get());
     // Folding may cut a line before a sign that reads as an item mark (the
     // "-" of a telephone number); behind a full line that is not an item
     // itself, it continues.
-    if (full && head.flags == LINE_ITEMISED && !(block_flags_ & LINE_ITEMISED)) return false;
+    if (full && head.flags == LINE_ITEMISED && !(state_.block_flags & LINE_ITEMISED)) return false;
     // A paragraph's first-line indent (a full-width space) gives no prefix,
     // since its later lines do not repeat it; it still starts a paragraph.
     const bool indent = (rules_.indent.styles & STYLE_PARAGRAPH) && std::strncmp(rest, "\x81\x40", 2) == 0;
@@ -179,36 +189,36 @@ void BlockBinder::Add(const std::string &lines, std::string *out) {
     while (p < end) {
         const char *next = NextLine(p, end);
         const char *stop = LineEndOf(p, next);
-        if (StartsBlock(p, next)) {
+        if (StartsBlock(p, stop)) {
             Finish(out);
             const Head head = Classify(p, stop, tables_.get());
-            prefix_ = head.prefix;
-            block_flags_ = head.flags;
+            state_.prefix = head.prefix;
+            state_.block_flags = head.flags;
         }
-        previous_empty_ = stop == p;
-        previous_width_ = LineWidth(tables_->cp, p, stop, rules_.tab_width);
-        block_.append(p, next);
+        state_.previous_empty = stop == p;
+        state_.previous_width = LineWidth(tables_->cp, p, stop, rules_.tab_width);
+        state_.block.append(p, next);
         p = next;
     }
 }
 
 void BlockBinder::Finish(std::string *out) {
-    if (block_.empty()) return;
+    if (state_.block.empty()) return;
     if (rules_.whole) {
         LineJob job{};
         job.record_size = LINE_JOB_SIZE;
-        job.text = block_.c_str();
-        job.output = block_.data();  // binding never writes more than it reads
-        job.capacity = static_cast<uint32_t>(block_.size() + 1);
-        job.newline = NewlineKindOf(block_.c_str());
+        job.text = state_.block.c_str();
+        job.output = state_.block.data();  // binding never writes more than it reads
+        job.capacity = static_cast<uint32_t>(state_.block.size() + 1);
+        job.newline = NewlineKindOf(state_.block.c_str());
         IndentSettings indent = rules_.indent;
         Bind(&job, &indent);
-        out->append(block_.c_str());
-        block_.clear();
+        out->append(state_.block.c_str());
+        state_.block.clear();
         return;
     }
     Join(out);
-    block_.clear();
+    state_.block.clear();
 }
 
 // The library's binding of one block, with the head classified already and
@@ -218,21 +228,21 @@ void BlockBinder::Join(std::string *out) const {
     const IndentSettings &indent = tables_->indent;
     const CodePage &cp = tables_->cp;
     const bool strip = (indent.styles & STYLE_STRIP_HEAD_SPACE) &&
-                       (!(block_flags_ & LINE_ITEMISED) || (indent.styles & STYLE_STRIP_WHEN_INDENT));
+                       (!(state_.block_flags & LINE_ITEMISED) || (indent.styles & STYLE_STRIP_WHEN_INDENT));
     const bool narrow = indent.sub_styles & SUB_BLANK_NARROW;
     const bool wide = indent.sub_styles & SUB_BLANK_WIDE;
     const bool tab = indent.sub_styles & SUB_BLANK_TAB;
-    const char *read = block_.c_str();
-    const char *end = read + block_.size();
+    const char *read = state_.block.c_str();
+    const char *end = read + state_.block.size();
     for (;;) {
         const char *stop = LineEndOf(read, end);
         out->append(read, stop);
         read = stop;
         if (read == end) break;
         while (read < end && (*read == '\r' || *read == '\n')) ++read;
-        if (static_cast<size_t>(end - read) >= prefix_.size() &&
-            std::memcmp(read, prefix_.data(), prefix_.size()) == 0) {
-            read += prefix_.size();
+        if (static_cast<size_t>(end - read) >= state_.prefix.size() &&
+            std::memcmp(read, state_.prefix.data(), state_.prefix.size()) == 0) {
+            read += state_.prefix.size();
         }
         while (strip && read < end) {
             if ((narrow && *read == ' ') || (tab && *read == '\t')) {
@@ -244,8 +254,8 @@ void BlockBinder::Join(std::string *out) const {
             }
         }
     }
-    const uint32_t kind = NewlineKindOf(block_.c_str());
-    if (EndsWithNewline(block_.c_str(), block_.size(), kind)) {
+    const uint32_t kind = NewlineKindOf(state_.block.c_str());
+    if (EndsWithNewline(state_.block.c_str(), state_.block.size(), kind)) {
         char newline[3] = {};
         AppendNewline(newline, kind);
         out->append(newline);

@@ -19,6 +19,16 @@ struct BindRules {
     bool whole = false;       // the whole text is one block
 };
 
+// Where binding stands between two lines: the block still open and what
+// decides whether the next line continues it.
+struct BinderState {
+    std::string block;   // the lines of the open block
+    std::string prefix;  // the continuation prefix of its first line
+    uint32_t block_flags = 0;     // and its classification flags
+    bool previous_empty = true;
+    uint32_t previous_width = 0;  // of the last line, in display columns
+};
+
 class BlockBinder {
 public:
     explicit BlockBinder(const BindRules &rules);
@@ -30,19 +40,21 @@ public:
     // Appends the block still open, bound.
     void Finish(std::string *out);
 
+    // Binding that stops at the end of one piece and goes on with the next,
+    // maybe in another binder: the state at the end, and a start from one.
+    const BinderState &state() const { return state_; }
+    const BindRules &rules() const { return rules_; }
+    void Restart(const BinderState &state = BinderState()) { state_ = state; }
+
     struct Tables;
 
 private:
-    bool StartsBlock(const char *line, const char *end) const;
+    bool StartsBlock(const char *line, const char *stop) const;
     void Join(std::string *out) const;
 
     BindRules rules_;
     std::unique_ptr<Tables> tables_;
-    std::string block_;        // the lines of the open block
-    std::string prefix_;       // the continuation prefix of its first line
-    uint32_t block_flags_ = 0;  // and its classification flags
-    bool previous_empty_ = true;
-    uint32_t previous_width_ = 0;  // of the last line, in display columns
+    BinderState state_;
 };
 
 // The display width of a line of code page 932 text up to its line end:

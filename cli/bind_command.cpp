@@ -123,8 +123,9 @@ bool ReadBindOptions(const ParsedCommand &command, BindOptions *options, std::st
     return ReadTextFiles(command, &options->files, error);
 }
 
-// The binder and the converter of the one worker: blocks may run on from
-// piece to piece, so the pieces are bound in order.
+// A worker's binder and converter. With --whole there is one worker, whose
+// binder sees every piece; otherwise each piece starts a binder afresh or,
+// when it continues the piece before, from where that one stopped.
 struct BindState {
     explicit BindState(const BindRules &rules) : binder(rules) {}
     PieceContext context;
@@ -137,9 +138,20 @@ bool BindPiece(BindState *state, Encoding encoding, const Piece &piece, PieceOut
     const std::string *cp932 = nullptr;
     bool bom = false;
     if (!DecodePiece(&state->context, encoding, piece, &storage, &cp932, &bom, &out->error)) return false;
+    BlockBinder &binder = state->binder;
+    const bool whole = binder.rules().whole;
+    if (!whole) {
+        binder.Restart(piece.continues && piece.carried != nullptr
+                           ? *static_cast<const BinderState *>(piece.carried.get())
+                           : BinderState());
+    }
     std::string bound;
-    state->binder.Add(*cp932, &bound);
-    if (piece.last) state->binder.Finish(&bound);
+    binder.Add(*cp932, &bound);
+    if (piece.last || (!whole && !piece.runs_on)) {
+        binder.Finish(&bound);
+    } else if (!whole) {
+        out->carry = std::make_shared<BinderState>(binder.state());
+    }
     return EncodePiece(&state->context, encoding, bom, &bound, &out->bytes, &out->error);
 }
 
@@ -159,14 +171,18 @@ int Steps(const BindOptions &options, const Console &console) {
     rules.fold = options.fold;
     rules.tab_width = options.tab_width;
     rules.whole = options.whole;
-    // One worker, with a binder of its own for each file.
+    // Binders of their own for each file: one for --whole, else one per core.
     const auto make = [&] {
-        auto state = std::make_shared<BindState>(rules);
-        return std::vector<PieceTransform>{[state](const Piece &piece, PieceOutput *out) {
-            return BindPiece(state.get(), piece.encoding, piece, out);
-        }};
+        std::vector<PieceTransform> transforms;
+        for (int worker = 0; worker < (rules.whole ? 1 : 2); ++worker) {
+            auto state = std::make_shared<BindState>(rules);
+            transforms.push_back([state](const Piece &piece, PieceOutput *out) {
+                return BindPiece(state.get(), piece.encoding, piece, out);
+            });
+        }
+        return transforms;
     };
-    return TransformText(options.files, console, HeaderSettings{}, make);
+    return TransformText(options.files, console, HeaderSettings{}, make, !rules.whole);
 }
 
 int RunBindCommand(const ParsedCommand &command, const Console &console) {

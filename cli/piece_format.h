@@ -21,6 +21,8 @@ struct PieceOutput {
     // prefix because it would fill the fold column.
     std::vector<size_t> lines_without_prefix;
     std::string error;  // set when the piece failed
+    // What the next piece takes on when it continues this one (Piece::carried).
+    std::shared_ptr<const void> carry;
 };
 
 // One thread's formatting context: the settings and a converter of its own

@@ -38,6 +38,22 @@ size_t PieceReader::SafeEnd() const {
     return end;
 }
 
+// Behind the last empty line that ends at or before end (itself behind a
+// line end), looking back over half of it at most; 0 when there is none. A
+// line is empty when its line end follows another or begins the buffer,
+// which always begins a line.
+size_t PieceReader::EmptyLineEnd(size_t end) const {
+    const std::string &text = pending_;
+    for (size_t p = end; p > 0 && p * 2 >= end;) {
+        const size_t start = p >= 2 && text[p - 2] == '\r' && text[p - 1] == '\n' ? p - 2 : p - 1;
+        if (start == 0 || text[start - 1] == '\n' || text[start - 1] == '\r') return p;
+        size_t q = start;
+        while (q > 0 && text[q - 1] != '\n' && text[q - 1] != '\r') --q;
+        p = q;
+    }
+    return 0;
+}
+
 // Whether the header block, if the settings have one, ends within the first
 // end bytes. Whether a line ends the block depends on that line alone, so
 // only the lines not yet looked at are looked at. They are taken as they
@@ -58,6 +74,8 @@ void PieceReader::Hand(size_t end, Piece *piece) {
     piece->bytes.resize(end);
     piece->text_start = !started_;
     piece->last = false;
+    piece->continues = runs_on_;
+    piece->runs_on = false;
     piece->first_line = lines_ + 1;
     piece->line_count = CountLineEnds(piece->bytes);
     piece->newline_before = newline_;
@@ -117,9 +135,13 @@ bool PieceReader::Next(Piece *piece, std::string *error) {
         // lines are complete as soon as nothing more waits.
         const bool full = pending_.size() >= settings_.piece_bytes;
         if (!full && (static_cast<size_t>(got) == want || source_->MoreWaiting())) continue;
-        const size_t end = SafeEnd();
+        size_t end = SafeEnd();
         if (end > 0 && HeaderSeen(end)) {
+            const size_t empty = settings_.block_ends ? EmptyLineEnd(end) : 0;
+            if (empty > 0) end = empty;
             Hand(end, piece);
+            piece->runs_on = settings_.block_ends && empty == 0;
+            runs_on_ = piece->runs_on;
             return true;
         }
     }

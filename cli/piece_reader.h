@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "byte_streams.h"
@@ -26,12 +27,21 @@ struct Piece {
     // kShiftJis: ASCII is the same in both, and needs no conversion.
     Encoding encoding = Encoding::kShiftJis;
     bool guessed = false;  // the encoding was decided from the text (auto)
+    // With PieceReaderSettings::block_ends, whether the piece may run on into
+    // the next (runs_on) and continues the one before (continues); such a
+    // piece is transformed after the one before, with what it carried.
+    bool runs_on = false;
+    bool continues = false;
+    std::shared_ptr<const void> carried;
 };
 
 struct PieceReaderSettings {
     size_t piece_bytes = size_t{1} << 20;
     Encoding encoding = Encoding::kAuto;
     HeaderSettings header{};  // its block must be whole in the first piece
+    // Prefer to end pieces behind an empty line, where a text's blocks surely
+    // end, so that the pieces can be transformed at once on two threads.
+    bool block_ends = false;
 };
 
 class PieceReader {
@@ -45,6 +55,7 @@ public:
 
 private:
     size_t SafeEnd() const;
+    size_t EmptyLineEnd(size_t end) const;
     bool HeaderSeen(size_t end);
     void Hand(size_t end, Piece *piece);
 
@@ -58,6 +69,7 @@ private:
     size_t lines_ = 0;
     uint32_t newline_ = NEWLINE_NONE;
     Encoding decided_ = Encoding::kAuto;
+    bool runs_on_ = false;  // the last piece handed on
 };
 
 // The number of line ends in text: CR LF, CR and LF count one each.

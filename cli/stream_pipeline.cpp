@@ -31,7 +31,18 @@ struct Work {
     bool ok = false;
     bool done = false;
     bool taken = false;  // by a worker
+    // The piece before, while this one waits for what it carries on.
+    std::shared_ptr<Work> previous;
 };
+
+// Whether a worker may take work now: a piece that continues the one before
+// it waits until that one is done, and gets what it carried on.
+bool Ready(const Work &work) { return !work.taken && (!work.piece.continues || work.previous->done); }
+
+void HandOn(Work *work) {
+    if (work->piece.continues) work->piece.carried = work->previous->output.carry;
+    work->previous.reset();
+}
 
 // What the threads share; the reader's own copy of the pointer keeps it
 // alive after the command has returned.
@@ -70,6 +81,7 @@ public:
         if (!work->ok) return Fail(job_.input_name + ": " + work->output.error);
         std::string error;
         if (!sink_->Write(work->output.bytes, &error)) return sink_->broken_pipe ? Broken() : Fail(error);
+        work->output.bytes = std::string();  // a piece after it may still hold the work
         return true;
     }
 
@@ -107,17 +119,21 @@ private:
 };
 
 int OneThread(Shared *shared, PieceTransform &transform, Writer *writer) {
+    std::shared_ptr<const void> carry;
     for (;;) {
         Work work;
         std::string error;
         if (!shared->reader.Next(&work.piece, &error)) return writer->Finish(error);
+        if (work.piece.continues) work.piece.carried = carry;
         work.ok = transform(work.piece, &work.output);
+        carry = work.output.carry;
         if (!writer->Take(&work)) return writer->status();
     }
 }
 
 #if LUMOTEXT_STREAM_THREADS
 void ReadAhead(std::shared_ptr<Shared> shared) {
+    std::shared_ptr<Work> previous;
     for (;;) {
         auto work = std::make_shared<Work>();
         std::string error;
@@ -131,6 +147,8 @@ void ReadAhead(std::shared_ptr<Shared> shared) {
         }
         shared->changed.wait(lock, [&] { return shared->stop || shared->queue.size() < shared->window; });
         if (shared->stop) return;
+        if (work->piece.continues) work->previous = previous;
+        previous = work;
         shared->queue.push_back(std::move(work));
         shared->changed.notify_all();
     }
@@ -143,20 +161,23 @@ void Transform(Shared *shared, PieceTransform *transform) {
             std::unique_lock<std::mutex> lock(shared->mutex);
             shared->changed.wait(lock, [&] {
                 if (shared->stop) return true;
+                bool untaken = false;
                 for (const auto &queued : shared->queue) {
-                    if (!queued->taken) return true;
+                    if (Ready(*queued)) return true;
+                    untaken = untaken || !queued->taken;
                 }
-                return shared->reading_done;
+                return shared->reading_done && !untaken;
             });
             if (shared->stop) return;
             for (const auto &queued : shared->queue) {
-                if (!queued->taken) {
+                if (Ready(*queued)) {
                     work = queued;
                     break;
                 }
             }
             if (work == nullptr) return;  // all read and all taken
             work->taken = true;
+            HandOn(work.get());
         }
         work->ok = (*transform)(work->piece, &work->output);
         work->piece.bytes = std::string();  // its memory goes at once

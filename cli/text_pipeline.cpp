@@ -17,6 +17,7 @@ struct RunContext {
     const Console &console;
     const HeaderSettings &header;
     const TransformMaker &make;
+    bool block_ends;
 };
 
 int StreamOne(const RunContext &run, const std::string &input, ByteSink *sink) {
@@ -27,6 +28,7 @@ int StreamOne(const RunContext &run, const std::string &input, ByteSink *sink) {
     job.reader.piece_bytes = kPieceBytes;
     job.reader.encoding = run.files.encoding;
     job.reader.header = run.header;
+    job.reader.block_ends = run.block_ends;
     job.input_name = input == "-" ? std::string(kStandardInputName) : input;
     job.warnings = run.console.err;
     return StreamText(std::move(source), sink, job, run.make(), run.console.err);
@@ -151,8 +153,8 @@ bool ReadTextFiles(const ParsedCommand &command, TextFiles *files, std::string *
 }
 
 int TransformText(const TextFiles &files, const Console &console, const HeaderSettings &header,
-                  const TransformMaker &make) {
-    const RunContext run{files, console, header, make};
+                  const TransformMaker &make, bool block_ends) {
+    const RunContext run{files, console, header, make, block_ends};
     try {
         switch (files.mode) {
         case OutputMode::kInPlace: return InPlace(run);

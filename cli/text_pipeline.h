@@ -47,8 +47,9 @@ extern const OptionSpec kCheckOption;
 // (it is named, and the others are still done where their outputs are their
 // own) or, with kCheck, would change; kExitBrokenPipe, quietly, when
 // standard output is a pipe that was closed. header is the header block
-// that the first piece must hold whole.
+// that the first piece must hold whole; block_ends asks for pieces that end
+// behind empty lines where they can (PieceReaderSettings::block_ends).
 int TransformText(const TextFiles &files, const Console &console, const HeaderSettings &header,
-                  const TransformMaker &make);
+                  const TransformMaker &make, bool block_ends = false);
 
 }  // namespace lumo::cli

@@ -11,6 +11,7 @@
 #include "bind_blocks.h"
 #include "formatter.h"
 #include "paragraph/bind.h"
+#include "stream_pipeline.h"
 #include "format/text.h"
 #include "stream_support.h"
 
@@ -52,6 +53,49 @@ TEST(StreamBind, PiecesOfAnySizeGiveWhatOnePieceGives) {
         whole.Add(cp932, &expected);
         whole.Finish(&expected);
         ASSERT_EQ(BindInPieces(cp932, rules, &random), expected) << "round " << round;
+    }
+}
+
+// Through the pipeline on two workers, pieces cut behind empty lines where
+// they can and carried on from one to the next where they cannot: the same
+// as one binder over the whole text.
+TEST(StreamBind, TwoWorkersGiveWhatOneBinderGives) {
+    std::mt19937 random(3);
+    for (int round = 0; round < 300; ++round) {
+        const std::string cp932 = testing::ToCp932(testing::RandomDocument(&random, 1 + random() % 14));
+        BindRules rules;
+        rules.indent = SettingsFromPreset(static_cast<int32_t>(random() % 3), 70, 8).indent;
+        rules.fold = random() % 2 == 0 ? 0 : static_cast<uint32_t>(10 + random() % 40);
+        BlockBinder whole(rules);
+        std::string expected;
+        whole.Add(cp932, &expected);
+        whole.Finish(&expected);
+
+        StreamJob job;
+        job.reader.piece_bytes = 1 + random() % 48;
+        job.reader.encoding = Encoding::kShiftJis;
+        job.reader.block_ends = true;
+        std::vector<PieceTransform> transforms;
+        for (int worker = 0; worker < 2; ++worker) {
+            auto binder = std::make_shared<BlockBinder>(rules);
+            transforms.push_back([binder](const Piece &piece, PieceOutput *out) {
+                binder->Restart(piece.continues ? *static_cast<const BinderState *>(piece.carried.get())
+                                                : BinderState());
+                binder->Add(piece.bytes, &out->bytes);
+                if (piece.last || !piece.runs_on) {
+                    binder->Finish(&out->bytes);
+                } else {
+                    out->carry = std::make_shared<BinderState>(binder->state());
+                }
+                return true;
+            });
+        }
+        std::string streamed;
+        testing::MemorySink sink(&streamed);
+        const int status = StreamText(std::make_unique<testing::MemorySource>(cp932, round, 1 + random() % 9),
+                                      &sink, job, std::move(transforms), stderr);
+        ASSERT_EQ(status, 0);
+        ASSERT_EQ(streamed, expected) << "round " << round;
     }
 }
 
