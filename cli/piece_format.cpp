@@ -126,7 +126,6 @@ bool FormatCp932(PieceContext *context, const std::string &text, const Piece &pi
 
     std::string formatted;
     const int32_t code = FormatRun(body, length, piece.newline_before, &settings, &formatted);
-    context->settings.indent.fixed_indent_column = settings.indent.fixed_indent_column;
     if (code == FORMAT_DONE) {
         *out += formatted;
         return true;
