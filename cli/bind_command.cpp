@@ -1,19 +1,18 @@
-// The "bind" command: its option table and help, and binding the whole input
-// as one block with the core's binding. The block's prefix is found by
-// classifying its first line, so a text folded with given settings is bound
-// with the same settings.
+// The "bind" command: its option table and help, and binding the input
+// block by block as it streams. A block's prefix is found by classifying its
+// first line, so a text folded with given settings is bound with the same
+// settings.
 #include "bind_command.h"
 
-#include <algorithm>
-#include <cstring>
-#include <limits>
+#include <memory>
 #include <new>
 #include <string>
+#include <vector>
 
+#include "bind_blocks.h"
 #include "encoding.h"
-#include "text/text.h"
 #include "formatter.h"
-#include "paragraph/bind.h"
+#include "piece_format.h"
 #include "slot_settings.h"
 #include "text_pipeline.h"
 
@@ -25,25 +24,45 @@ const OptionSpec kBindOptions[] = {
     kSlotOption,
     kWidthOption,
     kVendorOption,
+    {"fold", '\0', "N",
+     "the fold column the text was folded at: a line\n"
+     "that stops while the next line's first word or\n"
+     "character would still have fitted ends its block"},
+    {"tab", '\0', "N", "distance between tab stops for --fold (default 8)"},
+    {"whole", '\0', nullptr, "bind the whole input as one block"},
     {"encoding", '\0', "ENC", "auto, utf-8 or sjis (default auto), as for\n'lumotext format'"},
-    {"output", 'o', "FILE",
-     "write to FILE instead of standard output; FILE is\n"
-     "replaced only when everything succeeded"},
+    kOutputOption,
+    kInPlaceOption,
+    kCheckOption,
 };
 
 const char kDescription[] =
-    "Joins the lines of a text into one line: the reverse of 'lumotext format'.\n"
-    "The whole input is one block. Its first line is classified as the\n"
-    "formatter classifies a line, which gives the continuation prefix that\n"
-    "folding put before each later line (an item's indent, a quotation's mark);\n"
-    "that prefix is taken off the head of every later line, and then, as the\n"
-    "settings ask, the leading half-width spaces, full-width spaces or tabs.\n"
-    "Nothing is put where two lines meet, not even a space between letters, and\n"
-    "empty lines go with the line ends around them. When the input ends with a\n"
-    "line end, the output ends with one of the same kind.\n"
+    "Joins the lines of each block of a folded text back into one line: the\n"
+    "reverse of 'lumotext format'. A block is the lines that folding made of one\n"
+    "line. It ends at an empty line (which is a block of its own), before a line\n"
+    "that does not begin with the block's continuation prefix, and before a line\n"
+    "whose head, behind that prefix, classifies as the start of a line (an item\n"
+    "mark, an indent, a quotation or emphasis mark, a scenario name); with --fold\n"
+    "N, also before a line whose first word or character would still have fitted\n"
+    "on the line before it at fold column N. The block's first line is\n"
+    "classified as the formatter classifies a line, which gives that prefix;\n"
+    "it is taken off the head of every later line of the block, and then, as\n"
+    "the settings ask, the leading half-width spaces, full-width spaces or tabs.\n"
+    "Nothing is put where two lines meet, not even a space between letters.\n"
+    "A block that ends with a line end keeps one of the same kind.\n"
     "\n"
-    "Bind with the settings that folded the text: the same --preset or --slot.\n"
-    "FILE is read whole; without FILE, or with \"-\", standard input is read.\n";
+    "Bind with the settings that folded the text: the same --preset or --slot,\n"
+    "and the same --fold. The text streams in pieces as for 'lumotext format';\n"
+    "several FILEs, --output, --in-place and --check work as there. --whole binds\n"
+    "the whole input as one block, empty lines included.\n"
+    "\n"
+    "What cannot come back: two lines of a document become one when the first\n"
+    "fills the fold column to its end and the second begins like a folded line\n"
+    "(no item mark, indent, quotation or emphasis mark of its own, or the same\n"
+    "quotation mark as the first); a folded text does not show whether that\n"
+    "line end was the document's or folding's. Without --fold, any two lines of\n"
+    "that kind become one. Leading blanks of a line that folding put behind a\n"
+    "prefix are taken off as the settings ask, and tabs are counted with --tab.\n";
 
 const char kDetails[] =
     "Settings: all presets take off leading half-width and full-width spaces,\n"
@@ -57,17 +76,22 @@ const char kDetails[] =
     "is kept; Shift-JIS input is bound byte for byte.\n"
     "\n"
     "Exit status: 0 on success, 1 when reading, converting, writing or loading\n"
-    "a slot fails, 2 when the command line is wrong.\n";
+    "a slot fails, or with --check when some FILE would change, 2 when the\n"
+    "command line is wrong.\n";
 
 const char kExamples[] =
-    "  lumotext bind folded.txt\n"
-    "  lumotext format --fold 40 memo.txt | lumotext bind\n"
+    "  lumotext bind --fold 40 folded.txt\n"
+    "  lumotext format --fold 40 memo.txt | lumotext bind --fold 40\n"
+    "  lumotext bind --whole folded.txt\n"
     "  lumotext bind --slot 3 -o memo.txt folded.txt\n"
     "  lumotext bind --slot 3 --width 100 --vendor Acme folded.txt\n"
     "  lumotext bind --encoding sjis folded-sjis.txt > bound-sjis.txt\n";
 
 struct BindOptions {
     int32_t preset = 2;
+    uint32_t fold = 0;  // 0: not given
+    uint32_t tab_width = 8;
+    bool whole = false;
     SlotChoice slot;
     TextFiles files;
 };
@@ -79,54 +103,86 @@ bool ReadBindOptions(const ParsedCommand &command, BindOptions *options, std::st
         options->preset = static_cast<int32_t>(number);
     }
     if (!ReadSlotChoice(command, &options->slot, error)) return false;
+    if (const std::string *value = command.Value("fold")) {
+        if (!ParseNumberOption(*value, "fold", 1, 65535, &options->fold, error)) return false;
+    }
+    if (const std::string *value = command.Value("tab")) {
+        if (!ParseNumberOption(*value, "tab", 0, 255, &options->tab_width, error)) return false;
+    }
+    options->whole = command.Has("whole");
+    if (options->whole && options->fold != 0) {
+        *error = "--whole and --fold cannot be combined";
+        return false;
+    }
     if (const std::string *value = command.Value("encoding")) {
         if (!ParseEncoding(*value, &options->files.encoding)) {
             *error = "--encoding: '" + *value + "' is not one of auto, utf-8, sjis";
             return false;
         }
     }
-    if (const std::string *value = command.Value("output")) {
-        if (value->empty()) {
-            *error = "--output: the file name is empty";
-            return false;
-        }
-        options->files.output = *value;
-    }
-    options->files.input = command.operands.empty() ? "-" : command.operands[0];
-    if (options->files.input.empty()) {
-        *error = "the input file name is empty";
-        return false;
-    }
-    return true;
+    return ReadTextFiles(command, &options->files, error);
 }
 
-bool BindText(const std::string &text, IndentSettings *indent, std::string *result) {
-    LineJob job{};
-    job.record_size = LINE_JOB_SIZE;
-    job.text = text.c_str();
-    // Binding never writes more than it reads, and one byte for the NUL.
-    result->assign(text.size() + 1, '\0');
-    job.output = result->data();
-    job.capacity = static_cast<uint32_t>(
-        std::min<size_t>(result->size(), std::numeric_limits<uint32_t>::max()));
-    job.newline = NewlineKindOf(text.c_str());
-    Bind(&job, indent);
-    result->resize(std::strlen(result->c_str()));
-    return true;
+// A worker's binder and converter. With --whole there is one worker, whose
+// binder sees every piece; otherwise each piece starts a binder afresh or,
+// when it continues the piece before, from where that one stopped.
+struct BindState {
+    explicit BindState(const BindRules &rules) : binder(rules) {}
+    PieceContext context;
+    BlockBinder binder;
+};
+
+// The one place where a piece of text in a given encoding is bound.
+bool BindPiece(BindState *state, Encoding encoding, const Piece &piece, PieceOutput *out) {
+    std::string storage;
+    const std::string *cp932 = nullptr;
+    bool bom = false;
+    if (!DecodePiece(&state->context, encoding, piece, &storage, &cp932, &bom, &out->error)) return false;
+    BlockBinder &binder = state->binder;
+    const bool whole = binder.rules().whole;
+    if (!whole) {
+        binder.Restart(piece.continues && piece.carried != nullptr
+                           ? *static_cast<const BinderState *>(piece.carried.get())
+                           : BinderState());
+    }
+    std::string bound;
+    binder.Add(*cp932, &bound);
+    if (piece.last || (!whole && !piece.runs_on)) {
+        binder.Finish(&bound);
+    } else if (!whole) {
+        out->carry = std::make_shared<BinderState>(binder.state());
+    }
+    return EncodePiece(&state->context, encoding, bom, &bound, &out->bytes, &out->error);
 }
 
 int Steps(const BindOptions &options, const Console &console) {
     FormatSettings settings;
     if (options.slot.slot < 0) {
         // Only the indent settings matter here; the fold column is a stand-in.
-        settings = SettingsFromPreset(options.preset, 70, 8);
+        settings = SettingsFromPreset(options.preset, 70, options.tab_width);
     } else {
         std::string error;
-        if (!SettingsFromSlot(options.slot, nullptr, 8, &settings, &error)) return Failure(console, error);
+        if (!SettingsFromSlot(options.slot, nullptr, options.tab_width, &settings, &error)) {
+            return Failure(console, error);
+        }
     }
-    return TransformText(options.files, console, [&](std::string *text, std::string *result, std::string *) {
-        return BindText(*text, &settings.indent, result);
-    });
+    BindRules rules;
+    rules.indent = settings.indent;
+    rules.fold = options.fold;
+    rules.tab_width = options.tab_width;
+    rules.whole = options.whole;
+    // Binders of their own for each file: one for --whole, else one per core.
+    const auto make = [&] {
+        std::vector<PieceTransform> transforms;
+        for (int worker = 0; worker < (rules.whole ? 1 : 2); ++worker) {
+            auto state = std::make_shared<BindState>(rules);
+            transforms.push_back([state](const Piece &piece, PieceOutput *out) {
+                return BindPiece(state.get(), piece.encoding, piece, out);
+            });
+        }
+        return transforms;
+    };
+    return TransformText(options.files, console, HeaderSettings{}, make, !rules.whole);
 }
 
 int RunBindCommand(const ParsedCommand &command, const Console &console) {
@@ -144,8 +200,8 @@ int RunBindCommand(const ParsedCommand &command, const Console &console) {
 
 const CommandSpec kBindCommand = {
     "bind",
-    "[FILE]",
-    1,
+    "[FILE...]",
+    kManyFiles,
     "join folded lines back into one line (the reverse of format)",
     kDescription,
     kBindOptions,

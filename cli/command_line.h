@@ -25,6 +25,9 @@ struct Console {
     std::FILE *err;
 };
 
+// max_operands of a command that takes any number of files.
+constexpr size_t kManyFiles = static_cast<size_t>(-1);
+
 struct OptionSpec {
     const char *name;        // long name without "--", e.g. "fold"
     char short_name;         // e.g. 'o', or '\0'

@@ -154,17 +154,19 @@ bool Showable(uint32_t c) {
 #endif
 }
 
-std::string Where(std::string_view text, size_t offset, Encoding encoding) {
+// first_line is the number of the text's first line in the whole input, for
+// a piece of a text that is read in pieces.
+std::string Where(std::string_view text, size_t offset, Encoding encoding, size_t first_line = 1) {
     const TextPosition at = PositionOf(text, offset, encoding);
-    return "line " + std::to_string(at.line) + ", column " + std::to_string(at.column);
+    return "line " + std::to_string(at.line + first_line - 1) + ", column " + std::to_string(at.column);
 }
 
 // The message for a UTF-8 character that code page 932 cannot hold exactly.
-std::string UnconvertibleMessage(std::string_view utf8, size_t offset, Cp932Codec *codec) {
+std::string UnconvertibleMessage(std::string_view utf8, size_t offset, Cp932Codec *codec, size_t first_line) {
     const size_t length = Utf8Length(utf8, offset);
     const std::string_view character = utf8.substr(offset, length);
     const uint32_t code_point = Utf8CodePoint(utf8, offset);
-    std::string message = Where(utf8, offset, Encoding::kUtf8) + ": " + CodePointName(code_point);
+    std::string message = Where(utf8, offset, Encoding::kUtf8, first_line) + ": " + CodePointName(code_point);
     if (Showable(code_point)) message += " \"" + std::string(character) + "\"";
     message += " cannot be converted to Shift-JIS (code page 932)";
     std::string cp932, back;
@@ -176,11 +178,11 @@ std::string UnconvertibleMessage(std::string_view utf8, size_t offset, Cp932Code
 }
 
 bool DecodeUtf8(std::string_view text, Encoding requested, Cp932Codec *codec, DecodedText *decoded,
-                std::string *error, size_t chunk_bytes) {
+                std::string *error, size_t chunk_bytes, size_t first_line) {
     if (requested == Encoding::kUtf8) {
         const size_t bad = FindInvalidUtf8(text);
         if (bad != std::string_view::npos) {
-            *error = Where(text, bad, Encoding::kUtf8) + ": not valid UTF-8 (byte 0x" +
+            *error = Where(text, bad, Encoding::kUtf8, first_line) + ": not valid UTF-8 (byte 0x" +
                      Hex(static_cast<unsigned char>(text[bad]), 2) +
                      "); for Shift-JIS text use --encoding sjis or auto";
             return false;
@@ -188,7 +190,7 @@ bool DecodeUtf8(std::string_view text, Encoding requested, Cp932Codec *codec, De
     }
     const size_t nul = text.find('\0');
     if (nul != std::string_view::npos) {
-        *error = Where(text, nul, Encoding::kUtf8) + ": the input contains a NUL byte, so it is not text";
+        *error = Where(text, nul, Encoding::kUtf8, first_line) + ": the input contains a NUL byte, so it is not text";
         return false;
     }
     std::string &out = decoded->cp932;
@@ -205,7 +207,7 @@ bool DecodeUtf8(std::string_view text, Encoding requested, Cp932Codec *codec, De
             const size_t bad = FirstFailingChar(piece, Encoding::kUtf8, [&](std::string_view part) {
                 return RoundTrips(part, codec, &piece_cp932, &piece_back);
             });
-            *error = UnconvertibleMessage(text, start + bad, codec);
+            *error = UnconvertibleMessage(text, start + bad, codec, first_line);
             return false;
         }
         out += piece_cp932;
@@ -264,7 +266,7 @@ size_t FindInvalidUtf8(std::string_view text) {
 }
 
 bool DecodeInput(std::string_view input, Encoding requested, Cp932Codec *codec, DecodedText *decoded,
-                 std::string *error, size_t chunk_bytes) {
+                 std::string *error, size_t chunk_bytes, const PieceOfText &piece) {
     Encoding encoding = requested;
     if (encoding == Encoding::kAuto) {
         encoding = FindInvalidUtf8(input) == std::string_view::npos ? Encoding::kUtf8 : Encoding::kShiftJis;
@@ -275,7 +277,7 @@ bool DecodeInput(std::string_view input, Encoding requested, Cp932Codec *codec, 
         const size_t nul = input.find('\0');
         if (nul != std::string_view::npos) {
             *error =
-                Where(input, nul, Encoding::kShiftJis) + ": the input contains a NUL byte, so it is not text";
+                Where(input, nul, Encoding::kShiftJis, piece.first_line) + ": the input contains a NUL byte, so it is not text";
             return false;
         }
         decoded->cp932.assign(input);
@@ -283,11 +285,11 @@ bool DecodeInput(std::string_view input, Encoding requested, Cp932Codec *codec, 
     }
     // The byte order mark has no code page 932 counterpart: it is taken off
     // here and put back by EncodeOutput. Positions count from behind it.
-    if (input.substr(0, kBom.size()) == kBom) {
+    if (piece.text_start && input.substr(0, kBom.size()) == kBom) {
         decoded->bom = true;
         input.remove_prefix(kBom.size());
     }
-    return DecodeUtf8(input, requested, codec, decoded, error, chunk_bytes);
+    return DecodeUtf8(input, requested, codec, decoded, error, chunk_bytes, piece.first_line);
 }
 
 bool EncodeOutput(std::string_view cp932, const DecodedText &decoded, Cp932Codec *codec, std::string *output,

@@ -64,12 +64,20 @@ struct DecodedText {
 // characters; tests pass a small value to exercise the cuts.
 constexpr size_t kDefaultChunkBytes = size_t{16} << 20;
 
+// Where the text handed to DecodeInput stands in the whole input: the number
+// of its first line, for messages, and whether it is the input's beginning,
+// the one place where a byte order mark is taken off.
+struct PieceOfText {
+    size_t first_line = 1;
+    bool text_start = true;
+};
+
 // Decides the encoding (kAuto) and converts the input to code page 932. On
 // failure returns false and sets *error to a message that names the line and
 // column: a NUL byte, ill-formed UTF-8 (with kUtf8), or a character that code
 // page 932 cannot hold exactly (U+XXXX).
 bool DecodeInput(std::string_view input, Encoding requested, Cp932Codec *codec, DecodedText *decoded,
-                 std::string *error, size_t chunk_bytes = kDefaultChunkBytes);
+                 std::string *error, size_t chunk_bytes = kDefaultChunkBytes, const PieceOfText &piece = {});
 
 // The formatter's code page 932 output in the input's encoding: the raw
 // bytes for Shift-JIS, else UTF-8 with the byte order mark restored. False,

@@ -1,6 +1,7 @@
-// Whole-file input and output for the commands: data moves in large blocks,
-// every failure is a message naming the file and the system's reason, and an
-// output file is replaced in one step, so that a failure leaves no partial file.
+// Output of whole texts for the commands that print one (the slot
+// commands), the names of the standard streams in messages, and platform
+// hints for large buffers and binary streams. Text files stream through
+// byte_streams.h.
 #pragma once
 
 #include <cstdio>
@@ -13,17 +14,8 @@ namespace lumo::cli {
 constexpr const char *kStandardInputName = "standard input";
 constexpr const char *kStandardOutputName = "standard output";
 
-// Reads all of path, or of stdin_stream when path is "-". False, with *error
-// set ("cannot read 'memo.txt': No such file or directory"), on failure.
-bool ReadWholeFile(const std::string &path, std::FILE *stdin_stream, std::string *data, std::string *error);
-
 // Writes data to an open stream and flushes it.
 bool WriteToStream(std::FILE *stream, std::string_view data, const char *name, std::string *error);
-
-// Writes data to a new file beside path and renames it over path. On failure
-// path is untouched and the new file is removed. A file that is replaced
-// keeps its permission bits; a new one gets the usual ones (0666 less umask).
-bool ReplaceFileContents(const std::string &path, std::string_view data, std::string *error);
 
 // Asks the system to back a large buffer that is about to be filled with
 // huge pages where it has them (Linux): filling it then takes a page fault

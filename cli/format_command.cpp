@@ -4,10 +4,13 @@
 // is written only after the last one.
 #include "format_command.h"
 
+#include <memory>
 #include <new>
+#include <vector>
 #include <string>
 
 #include "formatter.h"
+#include "piece_format.h"
 #include "text_pipeline.h"
 
 namespace lumo::cli {
@@ -36,9 +39,12 @@ const OptionSpec kFormatOptions[] = {
      "distance between tab stops, 0 to 255 (default 8);\n"
      "0 counts a tab as one column"},
     {"encoding", '\0', "ENC", "auto, utf-8 or sjis (default auto); see below"},
-    {"output", 'o', "FILE",
-     "write to FILE instead of standard output; FILE is\n"
-     "replaced only when everything succeeded"},
+    kOutputOption,
+    kInPlaceOption,
+    kCheckOption,
+    {"strict", '\0', nullptr,
+     "fail on a line whose continuation prefix fills\n"
+     "the fold column instead of folding it without one"},
 };
 
 const char kDescription[] =
@@ -55,8 +61,12 @@ const char kDescription[] =
     "ten setting slots of the settings store (--slot), which 'lumotext slot'\n"
     "lists, shows and changes.\n"
     "\n"
-    "FILE is read whole; without FILE, or with \"-\", standard input is read.\n"
-    "The result goes to standard output, or to the file given with --output.\n";
+    "The text is read, folded and written in pieces of whole lines, on two\n"
+    "cores, so a text of any size takes little memory and a pipe's lines go out\n"
+    "as they come. Without FILE, or with \"-\", standard input is read. The\n"
+    "results of several FILEs go to standard output one after the other, or to\n"
+    "the file given with --output; --in-place rewrites each FILE instead, and\n"
+    "--check only says which FILEs would change.\n";
 
 const char kDetails[] =
     "Encodings (--encoding):\n"
@@ -68,8 +78,14 @@ const char kDetails[] =
     "The output is in the encoding of the input. A UTF-8 byte order mark at the\n"
     "start of the input is kept at the start of the output. Every line keeps its\n"
     "own line end (LF, CR LF or CR) on each of its folded lines; a last line\n"
-    "without one takes that of the line before it, and a text that is a single\n"
-    "line without a line end is folded with CR LF.\n"
+    "without one takes that of the line before it, and a text without any line\n"
+    "end is folded with the platform's (LF; CR LF on Windows). With auto the\n"
+    "encoding is decided by the first part of the text that is not ASCII; bytes\n"
+    "further on that are not UTF-8 are then an error.\n"
+    "\n"
+    "A line whose continuation prefix (an item's or a quotation's) would fill\n"
+    "the whole fold column is folded without it, with a warning naming the line\n"
+    "(at most ten, then their number); --strict makes that an error.\n"
     "\n"
     "Settings from a slot (--slot):\n"
     "  The slot's indent, fold and header settings are loaded as a program using\n"
@@ -81,8 +97,16 @@ const char kDetails[] =
     "  an error that names them and the command that stores them. The store is\n"
     "  the file $LUMOTEXT_REGISTRY, or ~/.config/lumotext/registry.sqlite3.\n"
     "\n"
+    "Output: on standard output each piece is written as soon as it is done, so\n"
+    "when a later part fails, what came before it has been written. A file\n"
+    "(--output, --in-place) is written beside its place and renamed over it only\n"
+    "when everything succeeded; with --in-place a FILE that fails is named and\n"
+    "left as it was, and the others are still done. A closed pipe ends the tool\n"
+    "quietly, as it ends any filter.\n"
+    "\n"
     "Exit status: 0 on success, 1 when reading, converting, formatting or\n"
-    "writing fails or a slot cannot be loaded, 2 when the command line is wrong.\n";
+    "writing fails or a slot cannot be loaded, or with --check when some FILE\n"
+    "would change, 2 when the command line is wrong.\n";
 
 const char kExamples[] =
     "  lumotext format memo.txt\n"
@@ -92,7 +116,9 @@ const char kExamples[] =
     "  lumotext format --encoding sjis memo-sjis.txt > folded-sjis.txt\n"
     "  lumotext format --slot 3 memo.txt\n"
     "  lumotext format --slot 3 --width 100 --vendor Acme memo.txt\n"
-    "  lumotext format --slot 0 --fold 40 memo.txt\n";
+    "  lumotext format --slot 0 --fold 40 memo.txt\n"
+    "  lumotext format --fold 60 --in-place notes/*.txt\n"
+    "  lumotext format --fold 60 --check notes/*.txt\n";
 
 int RunFormatCommand(const ParsedCommand &command, const Console &console) {
     FormatOptions options;
@@ -114,18 +140,28 @@ int Steps(const FormatOptions &options, const Console &console) {
             return Failure(console, error);
         }
     }
-    const TextFiles files{options.input, options.output, options.encoding};
-    return TransformText(files, console, [&](std::string *text, std::string *result, std::string *error) {
-        return FormatText(*text, &settings, result, error);
-    });
+    // One context per core, each with its own converter.
+    const auto make = [&] {
+        std::vector<PieceTransform> transforms;
+        for (int worker = 0; worker < 2; ++worker) {
+            auto context = std::make_shared<PieceContext>();
+            context->settings = settings;
+            context->strict = options.strict;
+            transforms.push_back([context](const Piece &piece, PieceOutput *out) {
+                return FormatPiece(context.get(), piece.encoding, piece, out);
+            });
+        }
+        return transforms;
+    };
+    return TransformText(options.files, console, settings.header, make);
 }
 
 }  // namespace
 
 const CommandSpec kFormatCommand = {
     "format",
-    "[FILE]",
-    1,
+    "[FILE...]",
+    kManyFiles,
     "fold the lines of a text (UTF-8 or Shift-JIS)",
     kDescription,
     kFormatOptions,
@@ -151,24 +187,13 @@ bool ReadFormatOptions(const ParsedCommand &command, FormatOptions *options, std
         if (!ParseNumberOption(*value, "tab", 0, kMaxTab, &options->tab_width, error)) return false;
     }
     if (const std::string *value = command.Value("encoding")) {
-        if (!ParseEncoding(*value, &options->encoding)) {
+        if (!ParseEncoding(*value, &options->files.encoding)) {
             *error = "--encoding: '" + *value + "' is not one of auto, utf-8, sjis";
             return false;
         }
     }
-    if (const std::string *value = command.Value("output")) {
-        if (value->empty()) {
-            *error = "--output: the file name is empty";
-            return false;
-        }
-        options->output = *value;
-    }
-    options->input = command.operands.empty() ? "-" : command.operands[0];
-    if (options->input.empty()) {
-        *error = "the input file name is empty";
-        return false;
-    }
-    return true;
+    options->strict = command.Has("strict");
+    return ReadTextFiles(command, &options->files, error);
 }
 
 int RunFormat(const FormatOptions &options, const Console &console) {

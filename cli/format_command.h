@@ -9,6 +9,7 @@
 #include "command_line.h"
 #include "encoding.h"
 #include "slot_settings.h"
+#include "text_pipeline.h"
 
 namespace lumo::cli {
 
@@ -18,11 +19,10 @@ struct FormatOptions {
     int32_t preset = 2;
     uint32_t fold = 70;
     uint32_t tab_width = 8;
-    Encoding encoding = Encoding::kAuto;
-    std::string input = "-";
-    std::string output;  // empty or "-": standard output
+    TextFiles files;     // inputs, output, encoding
     SlotChoice slot;     // slot.slot < 0: the preset
     bool fold_given = false;
+    bool strict = false;  // a prefix that fills the fold column fails the command
 };
 
 // Reads the command's options; false, with *error set, when one is invalid.

@@ -75,13 +75,7 @@ size_t LineWithoutColumn(const std::string &text, FormatSettings *settings) {
 }
 
 std::string NoColumnMessage(const std::string &text, FormatSettings *settings) {
-    const size_t line = LineWithoutColumn(text, settings);
-    std::string message = "the continuation prefix";
-    if (line > 0) message += " of line " + std::to_string(line);
-    const uint32_t fold = settings->fold.foldnum;
-    message += " fills the whole fold column (" + std::to_string(fold) +
-               (fold == 1 ? " column" : " columns") + "); use a larger --fold";
-    return message;
+    return NoColumnText(LineWithoutColumn(text, settings), settings->fold.foldnum);
 }
 
 // The message for a result other than FORMAT_DONE; FORMAT_OUTPUT_TOO_SMALL
@@ -167,6 +161,31 @@ void FormatStretches(FormatSettings (&settings)[2], Stretch (&stretches)[2], int
 }
 
 }  // namespace
+
+std::string NoColumnText(size_t line, uint32_t fold) {
+    std::string message = "the continuation prefix";
+    if (line > 0) message += " of line " + std::to_string(line);
+    message += " fills the whole fold column (" + std::to_string(fold) +
+               (fold == 1 ? " column" : " columns") + "); use a larger --fold";
+    return message;
+}
+
+int32_t FormatLines(const char *source, size_t length, FormatSettings *settings, std::string *output) {
+    uint64_t capacity = FirstCapacity(length);
+    for (;;) {
+        output->resize(static_cast<size_t>(capacity));
+        const int32_t result = RunDriver(source, settings, output->data(), static_cast<uint32_t>(capacity));
+        if (result == FORMAT_DONE) {
+            output->resize(std::strlen(output->c_str()));
+            return result;
+        }
+        if (result != FORMAT_OUTPUT_TOO_SMALL || capacity == kMaxCapacity) {
+            output->clear();
+            return result;
+        }
+        capacity = Doubled(capacity);
+    }
+}
 
 FormatSettings SettingsFromPreset(int32_t preset, uint32_t fold, uint32_t tab_width) {
     FormatSettings settings{};

@@ -34,6 +34,14 @@ uint64_t FirstCapacity(size_t text_length);
 bool FormatText(const std::string &text, FormatSettings *settings, std::string *output, std::string *error,
                 uint64_t first_capacity = 0);
 
+// Formats the length bytes at source (code page 932, a NUL behind them) on
+// the calling thread into *output, growing it until the text fits; returns
+// the driver's result, with *output empty unless it is FORMAT_DONE.
+int32_t FormatLines(const char *source, size_t length, FormatSettings *settings, std::string *output);
+
+// The message for FORMAT_NO_COLUMN on line (1-based; 0 when unknown).
+std::string NoColumnText(size_t line, uint32_t fold);
+
 constexpr size_t kParallelBytes = size_t{256} << 10;
 constexpr size_t kStretchBytes = size_t{1} << 20;
 

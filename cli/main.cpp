@@ -1,5 +1,6 @@
 // Entry point of the lumotext command-line tool: hands the arguments to the
 // command-line parser with the process's standard streams.
+#include <csignal>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -8,6 +9,11 @@
 #include "file_io.h"
 
 int main(int argc, char **argv) {
+#ifdef SIGPIPE
+    // A closed pipe ends the tool as it ends any filter, even when the
+    // parent left SIGPIPE ignored.
+    std::signal(SIGPIPE, SIG_DFL);
+#endif
     lumo::cli::UseBinaryMode(stdin);
     lumo::cli::UseBinaryMode(stdout);
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);

@@ -1,64 +1,167 @@
-// The shared steps of the text commands. The converter is opened only for
-// UTF-8, so Shift-JIS text can be handled even where the system lacks a code
-// page 932 table; each large buffer is released as soon as it is used up.
+// The shared steps of the text commands. Each input is opened only when its
+// turn comes, and running out of memory anywhere is one message.
 #include "text_pipeline.h"
 
-#include <memory>
 #include <new>
 #include <string>
 
+#include "byte_streams.h"
+#include "compare_sink.h"
 #include "file_io.h"
 
 namespace lumo::cli {
 namespace {
 
-int Steps(const TextFiles &files, const Console &console, const TextTransform &transform) {
-    const std::string name = files.input == "-" ? std::string(kStandardInputName) : files.input;
+struct RunContext {
+    const TextFiles &files;
+    const Console &console;
+    const HeaderSettings &header;
+    const TransformMaker &make;
+    bool block_ends;
+};
+
+int StreamOne(const RunContext &run, const std::string &input, ByteSink *sink) {
     std::string error;
-    std::string input;
-    if (!ReadWholeFile(files.input, console.in, &input, &error)) return Failure(console, error);
+    std::unique_ptr<ByteSource> source = OpenSource(input, run.console.in, &error);
+    if (source == nullptr) return Failure(run.console, error);
+    StreamJob job;
+    job.reader.piece_bytes = kPieceBytes;
+    job.reader.encoding = run.files.encoding;
+    job.reader.header = run.header;
+    job.reader.block_ends = run.block_ends;
+    job.input_name = input == "-" ? std::string(kStandardInputName) : input;
+    job.warnings = run.console.err;
+    return StreamText(std::move(source), sink, job, run.make(), run.console.err);
+}
 
-    Encoding encoding = files.encoding;
-    if (encoding == Encoding::kAuto) {
-        encoding = FindInvalidUtf8(input) == std::string::npos ? Encoding::kUtf8 : Encoding::kShiftJis;
-    }
-    std::unique_ptr<Cp932Codec> codec;
-    if (encoding == Encoding::kUtf8) {
-        codec = Cp932Codec::Open(&error);
-        if (codec == nullptr) return Failure(console, error);
-    }
-    DecodedText decoded;
-    if (!DecodeInput(input, encoding, codec.get(), &decoded, &error)) {
-        return Failure(console, name + ": " + error);
-    }
-    input.clear();
-    input.shrink_to_fit();
-
-    std::string transformed;
-    if (!transform(&decoded.cp932, &transformed, &error)) return Failure(console, name + ": " + error);
-    decoded.cp932.clear();
-    decoded.cp932.shrink_to_fit();
-
-    std::string encoded;
-    const std::string *result = &transformed;
-    if (decoded.encoding == Encoding::kUtf8) {
-        if (!EncodeOutput(transformed, decoded, codec.get(), &encoded, &error)) {
-            return Failure(console, name + ": " + error);
+int Concatenate(const RunContext &run) {
+    const std::string &output = run.files.output;
+    std::string error;
+    std::unique_ptr<ByteSink> sink = output.empty() || output == "-"
+                                         ? StreamSink(run.console.out, kStandardOutputName)
+                                         : ReplacingFileSink(output, &error);
+    if (sink == nullptr) return Failure(run.console, error);
+    const bool to_file = !(output.empty() || output == "-");
+    int status = kExitOk;
+    for (const std::string &input : run.files.inputs) {
+        // A file output is committed once, after the last input.
+        struct Uncommitted final : ByteSink {
+            explicit Uncommitted(ByteSink *to) : to_(to) {}
+            bool Write(std::string_view data, std::string *e) override {
+                const bool ok = to_->Write(data, e);
+                broken_pipe = to_->broken_pipe;
+                return ok;
+            }
+            bool Commit(std::string *) override { return true; }
+            ByteSink *to_;
+        } part(sink.get());
+        const int one = StreamOne(run, input, to_file ? static_cast<ByteSink *>(&part) : sink.get());
+        if (one == kExitBrokenPipe) return one;
+        if (one != kExitOk) {
+            status = one;
+            if (to_file) return status;  // the file is left as it was
         }
-        result = &encoded;
     }
+    if (to_file && !sink->Commit(&error)) return Failure(run.console, error);
+    return status;
+}
 
-    const bool to_stdout = files.output.empty() || files.output == "-";
-    const bool written = to_stdout ? WriteToStream(console.out, *result, kStandardOutputName, &error)
-                                   : ReplaceFileContents(files.output, *result, &error);
-    return written ? kExitOk : Failure(console, error);
+int InPlace(const RunContext &run) {
+    int status = kExitOk;
+    for (const std::string &input : run.files.inputs) {
+        std::string error;
+        std::unique_ptr<ByteSink> sink = ReplacingFileSink(input, &error);
+        const int one = sink == nullptr ? Failure(run.console, error) : StreamOne(run, input, sink.get());
+        if (one != kExitOk) {
+            status = kExitFailure;
+            std::fprintf(run.console.err, "lumotext: %s was left as it was\n", input.c_str());
+        }
+    }
+    return status;
+}
+
+int Check(const RunContext &run) {
+    int status = kExitOk;
+    for (const std::string &input : run.files.inputs) {
+        std::string error;
+        std::unique_ptr<ByteSource> original = OpenSource(input, run.console.in, &error);
+        if (original == nullptr) {
+            status = Failure(run.console, error);
+            continue;
+        }
+        CompareSink sink(std::move(original));
+        const int one = StreamOne(run, input, &sink);
+        if (one != kExitOk) {
+            status = kExitFailure;
+        } else if (sink.differs()) {
+            std::fprintf(run.console.out, "%s:%zu: would be reformatted\n", input.c_str(), sink.first_line());
+            status = kExitFailure;
+        }
+    }
+    std::fflush(run.console.out);
+    return status;
 }
 
 }  // namespace
 
-int TransformText(const TextFiles &files, const Console &console, const TextTransform &transform) {
+const OptionSpec kOutputOption = {"output", 'o', "FILE",
+                                  "write to FILE instead of standard output; FILE is\n"
+                                  "replaced only when everything succeeded"};
+const OptionSpec kInPlaceOption = {"in-place", 'i', nullptr,
+                                   "replace each FILE with its result, each only\n"
+                                   "when it succeeded; permissions are kept"};
+const OptionSpec kCheckOption = {"check", '\0', nullptr,
+                                 "write nothing; list each FILE that would change\n"
+                                 "with its first such line, and exit 1 if any"};
+
+bool ReadTextFiles(const ParsedCommand &command, TextFiles *files, std::string *error) {
+    if (const std::string *value = command.Value("output")) {
+        if (value->empty()) {
+            *error = "--output: the file name is empty";
+            return false;
+        }
+        files->output = *value;
+    }
+    const bool in_place = command.Has("in-place");
+    const bool check = command.Has("check");
+    if (!command.operands.empty()) files->inputs = command.operands;
+    for (const std::string &input : files->inputs) {
+        if (input.empty()) {
+            *error = "the input file name is empty";
+            return false;
+        }
+    }
+    if (in_place && check) {
+        *error = "--in-place and --check cannot be combined";
+        return false;
+    }
+    if ((in_place || check) && !files->output.empty()) {
+        *error = std::string(in_place ? "--in-place" : "--check") + " and --output cannot be combined";
+        return false;
+    }
+    if (in_place || check) {
+        for (const std::string &input : files->inputs) {
+            if (input == "-" || command.operands.empty()) {
+                *error = std::string(in_place ? "--in-place" : "--check") +
+                         " works on files: name them (standard input cannot be rewritten or read twice)";
+                return false;
+            }
+        }
+        files->mode = in_place ? OutputMode::kInPlace : OutputMode::kCheck;
+    }
+    return true;
+}
+
+int TransformText(const TextFiles &files, const Console &console, const HeaderSettings &header,
+                  const TransformMaker &make, bool block_ends) {
+    const RunContext run{files, console, header, make, block_ends};
     try {
-        return Steps(files, console, transform);
+        switch (files.mode) {
+        case OutputMode::kInPlace: return InPlace(run);
+        case OutputMode::kCheck: return Check(run);
+        case OutputMode::kConcatenate: break;
+        }
+        return Concatenate(run);
     } catch (const std::bad_alloc &) {
         return Failure(console, "out of memory");
     }

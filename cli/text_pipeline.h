@@ -1,28 +1,55 @@
-// The steps that every text command shares: read the input whole, decode it
-// to code page 932, transform it, encode the result in the input's own
-// encoding and write it. Nothing reaches the output unless every step worked.
+// The steps that every text command shares: for each input, open it and its
+// output, then stream the text through the command's piece transforms. A
+// file that is written is replaced only when every piece of it succeeded;
+// standard output gets each piece as soon as it and those before it are done.
 #pragma once
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "command_line.h"
 #include "encoding.h"
+#include "stream_pipeline.h"
 
 namespace lumo::cli {
 
+enum class OutputMode {
+    kConcatenate,  // every result in order to standard output or --output
+    kInPlace,      // each result replaces its own file
+    kCheck,        // nothing is written; files that would change are listed
+};
+
 struct TextFiles {
-    std::string input = "-";  // "-": standard input
-    std::string output;       // empty or "-": standard output
+    std::vector<std::string> inputs{"-"};  // "-": standard input
+    std::string output;                    // kConcatenate: empty or "-" is standard output
+    OutputMode mode = OutputMode::kConcatenate;
     Encoding encoding = Encoding::kAuto;
 };
 
-// Turns the code page 932 text (no NUL in it; the transform may consume it)
-// into *result; false, with *error set, when it cannot.
-using TextTransform = std::function<bool(std::string *text, std::string *result, std::string *error)>;
+// The size of the pieces that a text is read in.
+constexpr size_t kPieceBytes = size_t{512} << 10;
 
-// Runs the steps and returns the exit status. Failures of the input and of
-// the transform are reported with the input's name in front.
-int TransformText(const TextFiles &files, const Console &console, const TextTransform &transform);
+// New transforms for one input: a command's state must not run on from one
+// file into the next.
+using TransformMaker = std::function<std::vector<PieceTransform>()>;
+
+// Reads the operands and the options --output, --in-place and --check into
+// *files; false, with *error set, for a combination that cannot work.
+bool ReadTextFiles(const ParsedCommand &command, TextFiles *files, std::string *error);
+
+// The option table entries of ReadTextFiles.
+extern const OptionSpec kOutputOption;
+extern const OptionSpec kInPlaceOption;
+extern const OptionSpec kCheckOption;
+
+// Runs the steps and returns the exit status: 0, 1 when some input failed
+// (it is named, and the others are still done where their outputs are their
+// own) or, with kCheck, would change; kExitBrokenPipe, quietly, when
+// standard output is a pipe that was closed. header is the header block
+// that the first piece must hold whole; block_ends asks for pieces that end
+// behind empty lines where they can (PieceReaderSettings::block_ends).
+int TransformText(const TextFiles &files, const Console &console, const HeaderSettings &header,
+                  const TransformMaker &make, bool block_ends = false);
 
 }  // namespace lumo::cli

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # make bench: the library calls (Google Benchmark) and the whole tool against
 # nkf, GNU fold and Text::LineFold (interleaved runs, GNU time) on Shift-JIS corpora
-# of 1 to 64 MiB (bench/corpus, never committed), written to
-# docs/performance.md and docs/performance.png. Release build in build/bench.
+# of 1 to 64 MiB (bench/corpus, never committed), and the tool's peak memory
+# from 1 MiB to 1 GiB (the large inputs made by concatenation in a scratch
+# folder, when the disk has room), written to docs/performance.md and
+# docs/performance.png. Release build in build/bench.
 # Usage: scripts/bench.sh [RUNS]   (RUNS: timed runs of each fast command, 10)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,6 +16,7 @@ results=$build/results
 fold=70
 sizes=(1 2 4 8 16 32 64)
 large=64        # MB: the comparison with nkf and fold, and bind
+memory_sizes=(1 4 16 64 256 1024)  # MiB: peak memory; above 64 by concatenation
 linefold_mb=8   # MB: Text::LineFold folds well under 1 MB/s
 
 for tool in cmake ninja nkf fold perl python3 gnuplot /usr/bin/time; do
@@ -56,7 +59,7 @@ LUMOTEXT_CORPUS=$corpus/corpus-1m.sjis.txt "$build/bench/format_bench" \
 # command once, so that other work on the machine falls on all alike.
 timeruns() { python3 bench/timeruns.py "$@"; }
 format_cmd() { echo "$lumotext format --encoding sjis --fold $fold $1"; }
-bind_cmd() { echo "$lumotext bind --encoding sjis $1"; }
+bind_cmd() { echo "$lumotext bind --encoding sjis --fold $fold $1"; }
 nkf_cmd() { echo "nkf -Sx -s -f$fold $1"; }
 fold_cmd() { echo "fold -b -w$fold $1"; }
 linefold_cmd() { echo "perl bench/linefold.pl $fold $1"; }
@@ -82,15 +85,29 @@ for mb in "${sizes[@]}"; do
     "fold=$(fold_cmd "$text")" "nkf=$(nkf_cmd "$text")"
 done
 
-echo "bench: peak memory (GNU time)"
+echo "bench: peak memory (GNU time), ${memory_sizes[0]} MiB to ${memory_sizes[-1]} MiB"
 peak() { /usr/bin/time -v "$@" 2>&1 >/dev/null | sed -n 's/.*Maximum resident set size (kbytes): //p'; }
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+# The large inputs repeat the 64 MiB corpus and its folded text; each line is
+# folded on its own, so the folded concatenation is the concatenation folded.
+free_mb=$(df -Pm "$scratch" | awk 'NR == 2 {print $4}')
 {
   printf 'tiny\t%s\t%s\t%s\n' "$(stat -c %s "$results/tiny.txt")" \
     "$(peak $(format_cmd "$results/tiny.txt"))" "$(peak $(bind_cmd "$results/tiny.txt"))"
-  for mb in "${sizes[@]}"; do
+  for mb in "${memory_sizes[@]}"; do
     text=$corpus/corpus-${mb}m.sjis.txt
+    folded=$results/folded-${mb}m.txt
+    if (( mb > large )); then
+      (( free_mb > 3 * mb )) || { echo "bench: no room for $mb MiB in $scratch" >&2; continue; }
+      text=$scratch/corpus-${mb}m.sjis.txt
+      folded=$scratch/folded-${mb}m.txt
+      for _ in $(seq 1 $(( mb / large ))); do cat "$corpus/corpus-${large}m.sjis.txt"; done > "$text"
+      for _ in $(seq 1 $(( mb / large ))); do cat "$results/folded-${large}m.txt"; done > "$folded"
+    fi
     printf '%s\t%s\t%s\t%s\n' "$mb" "$(stat -c %s "$text")" "$(peak $(format_cmd "$text"))" \
-      "$(peak $(bind_cmd "$results/folded-${mb}m.txt"))"
+      "$(peak $(bind_cmd "$folded"))"
+    if (( mb > large )); then rm -f "$text" "$folded"; fi
   done
 } > "$results/memory.tsv"
 echo "load after: $(cut -d' ' -f1-3 /proc/loadavg)" >> "$results/machine.txt"

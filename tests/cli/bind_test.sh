@@ -18,7 +18,7 @@ slot() {
 begin "lumotext bind --help"
 run bind --help
 expect_status 0
-for text in "Usage: lumotext bind [OPTIONS] [FILE]" --preset "--slot N" "--width N" "--vendor V" --encoding \
+for text in "Usage: lumotext bind [OPTIONS] [FILE...]" --preset "--slot N" "--width N" "--vendor V" --encoding \
     "-o, --output FILE" --help --version "Exit status" Examples: "lumotext bind --slot 3"; do
     expect_stdout_has "$text"
 done
@@ -59,8 +59,10 @@ for command in format bind; do
     usage_error "--vendor: a vendor name cannot contain a backslash" $command --slot 3 --vendor 'a\b' "$sample"
     usage_error "--vendor: character 1, U+1F600" $command --slot 3 --vendor '😀' "$sample"
 done
-usage_error "unknown option '--fold' for 'bind'" bind --fold 40 "$sample"
-usage_error "unexpected argument 'b.txt'" bind a.txt b.txt
+usage_error "--whole and --fold cannot be combined" bind --whole --fold 40 "$sample"
+usage_error "--fold: '0' is not a number" bind --fold 0 "$sample"
+usage_error "--in-place works on files" bind --in-place
+usage_error "--in-place and --check cannot be combined" bind -i --check a.txt
 usage_error "--encoding: 'latin1'" bind --encoding latin1 "$sample"
 if [ ! -e "$LUMOTEXT_REGISTRY" ]; then pass; else fail "a usage error created the settings store"; fi
 
@@ -232,22 +234,22 @@ run bind --slot 2 "$work/folded-sjis"
 expect_status 0
 expect_same "$out" "$work/paragraph-sjis" "bound Shift-JIS text and the paragraph"
 
-begin "the whole input is one block"
+begin "--whole: the whole input is one block"
 printf 'abc\n\ndef\r\nghi' >"$work/block"
-run bind "$work/block"
+run bind --whole "$work/block"
 expect_status 0
 if [ "$(cat "$out")" = "abcdefghi" ]; then pass; else fail "output '$(cat "$out")', expected 'abcdefghi'"; fi
 printf 'abc\ndef\r\n' >"$work/block"
-run bind "$work/block"
+run bind --whole "$work/block"
 if [ "$(od -An -c "$out" | tr -s ' ')" = " a b c d e f \r \n" ]; then pass; else fail "the final CR LF was not kept"; fi
 
 begin "leading blanks: preset 2 strips them, a slot without STYLE_STRIP_HEAD_SPACE keeps them"
 printf '　段落の最初の行\n  続きの行\n　　全角の続き\n' >"$work/blanks"
-run bind "$work/blanks"
+run bind --whole "$work/blanks"
 if [ "$(cat "$out")" = "　段落の最初の行続きの行全角の続き" ]; then pass; else fail "output '$(cat "$out")'"; fi
 slot preset 10 2
 slot set 10 indent.styles 'STYLE_INDENT|STYLE_QUOTE|STYLE_EMPHA|STYLE_ITEMIZE|STYLE_PARAGRAPH'
-run bind --slot 10 "$work/blanks"
+run bind --whole --slot 10 "$work/blanks"
 if [ "$(cat "$out")" = "　段落の最初の行  続きの行　　全角の続き" ]; then pass; else fail "output '$(cat "$out")'"; fi
 
 begin "bind: encodings, byte order mark, empty input, standard input, -o"

@@ -71,7 +71,8 @@ usage_error "--tab: '256'" format --tab 256 "$sample"
 usage_error "'latin1' is not one of auto, utf-8, sjis" format --encoding latin1 "$sample"
 usage_error "option '--fold' needs a value" format --fold
 usage_error "option '-o' needs a value" format "$sample" -o
-usage_error "unexpected argument 'b.txt'" format a.txt b.txt
+usage_error "--in-place works on files" format -i -
+usage_error "--check and --output cannot be combined" format --check -o x.txt a.txt
 usage_error "unknown command 'nosuch'" help nosuch
 
 # ---- Reading: file, standard input, "-" ------------------------------
@@ -193,8 +194,9 @@ conversion_error "latin letter after a byte order mark" '\xef\xbb\xbfcaf\xc3\xa9
 conversion_error "ill-formed UTF-8 with --encoding utf-8" 'a\r\n\x82\xa0' "line 2, column 1: not valid UTF-8" \
     --encoding utf-8
 conversion_error "NUL byte" 'ab\0c' "the input contains a NUL byte"
-conversion_error "prefix fills the fold column" '1. あいうえおかきくけこ\n' \
-    "the continuation prefix of line 1 fills the whole fold column (3 columns); use a larger --fold" --fold 3
+conversion_error "prefix fills the fold column, --strict" '1. あいうえおかきくけこ\n' \
+    "the continuation prefix of line 1 fills the whole fold column (3 columns); use a larger --fold" --fold 3 \
+    --strict
 
 begin "an unconvertible character in standard input"
 printf 'x\n\xf0\x9f\x98\x80' >"$work/bad-stdin.txt"

@@ -1,0 +1,49 @@
+// Input and output a piece at a time for the streaming commands: a source
+// that tells whether more bytes wait, so that a slow pipe's lines go out as
+// they come, and sinks for a stream or for a file replaced only at the end.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace lumo::cli {
+
+class ByteSource {
+public:
+    virtual ~ByteSource() = default;
+    // Reads at most size bytes into data: their number, 0 at the end, or -1
+    // with *error set ("cannot read 'memo.txt': Is a directory").
+    virtual long long Read(char *data, size_t size, std::string *error) = 0;
+    // Whether a Read now would find bytes without waiting for a writer.
+    virtual bool MoreWaiting() = 0;
+};
+
+// path, or stdin_stream for "-"; nullptr with *error set when it cannot be
+// opened. The stream is read below its buffer, so nothing may have been
+// read from it through stdio before.
+std::unique_ptr<ByteSource> OpenSource(const std::string &path, std::FILE *stdin_stream, std::string *error);
+
+class ByteSink {
+public:
+    virtual ~ByteSink() = default;
+    // False, with *error set, when the bytes cannot be written. A closed
+    // pipe on standard output sets *broken_pipe instead of a message.
+    virtual bool Write(std::string_view data, std::string *error) = 0;
+    // Makes what was written final: flushes a stream, renames a new file
+    // over the one it replaces. A sink dropped without Commit leaves the
+    // target as it was.
+    virtual bool Commit(std::string *error) = 0;
+    bool broken_pipe = false;
+};
+
+// A stream that stays open; name is for messages.
+std::unique_ptr<ByteSink> StreamSink(std::FILE *stream, const char *name);
+
+// A new file beside path that replaces path on Commit, keeping path's
+// permission bits (a new path gets 0666 less the umask); nullptr with
+// *error set when it cannot be created.
+std::unique_ptr<ByteSink> ReplacingFileSink(const std::string &path, std::string *error);
+
+}  // namespace lumo::cli
