@@ -23,8 +23,8 @@ lumotext f|format
 lumotext --v|--version
 lumotext help ''|bind format slot
 lumotext format --pr|--preset
-lumotext format -|--encoding --fold --help --output --preset --slot --tab --vendor --version --width -h -o
-lumotext bind --f|
+lumotext format -|--check --encoding --fold --help --in-place --output --preset --slot --strict --tab --vendor --version --width -h -i -o
+lumotext bind --f|--fold
 lumotext slot --|--help --title --vendor --version
 lumotext format --preset ''|0 1 2
 lumotext format --encoding ''|auto sjis utf-8
