@@ -255,6 +255,10 @@ TextPosition PositionOf(std::string_view text, size_t offset, Encoding encoding)
     return at;
 }
 
+std::string PlaceOf(std::string_view text, size_t offset, Encoding encoding, size_t first_line) {
+    return Where(text, offset, encoding, first_line);
+}
+
 size_t FindInvalidUtf8(std::string_view text) {
     size_t pos = 0;
     while (pos < text.size()) {

@@ -32,6 +32,9 @@ struct TextPosition {
 // being UTF-8 (kUtf8) or code page 932 (kShiftJis).
 TextPosition PositionOf(std::string_view text, size_t offset, Encoding encoding);
 
+// "line 3, column 7" for that position, lines counted from first_line.
+std::string PlaceOf(std::string_view text, size_t offset, Encoding encoding, size_t first_line = 1);
+
 // Offset of the first byte that does not begin or continue a well-formed
 // UTF-8 character (overlong forms, surrogates, code points above U+10FFFF and
 // truncated sequences are all ill-formed); npos when the text is valid.

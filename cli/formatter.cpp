@@ -14,6 +14,9 @@
 
 #include "file_io.h"
 #include "format/driver.h"
+#ifdef LUMOTEXT_UNICODE
+#include "format/driver_utf8.h"
+#endif
 #include "paragraph/header.h"
 #include "settings/presets.h"
 
@@ -39,6 +42,11 @@ int32_t RunDriver(const char *source, FormatSettings *settings, char *output, ui
     request.capacity = capacity;
     request.tab_width = settings->tab_width;
     request.display_width = settings->display_width;
+#ifdef LUMOTEXT_UNICODE
+    if (settings->utf8) {
+        return MultiLinesUtf8(&request, &settings->indent, &settings->fold, &settings->header, settings->ambiguous);
+    }
+#endif
     return MultiLines(&request, &settings->indent, &settings->fold, &settings->header);
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "lumotext.h"
+#include "text/unicode_data.h"
 
 namespace lumo::cli {
 
@@ -16,6 +17,10 @@ struct FormatSettings {
     HeaderSettings header;
     uint32_t tab_width;
     uint32_t display_width;
+    // UTF-8 records and text, formatted natively (where the build has ICU),
+    // with this width of the ambiguous characters.
+    bool utf8 = false;
+    text::Ambiguous ambiguous = text::Ambiguous::kCp932;
 };
 
 // The three records of preset (0..2) with the fold column fold (>= 1).

@@ -7,8 +7,10 @@
 #include "piece_format.h"
 
 #include <cstring>
+#include <string_view>
 
 #include "paragraph/header.h"
+#include "utf8_settings.h"
 
 namespace lumo::cli {
 namespace {
@@ -113,10 +115,11 @@ bool FormatLineByLine(PieceContext *context, const char *text, size_t length, ui
     return true;
 }
 
-// Formats the code page 932 text of piece (a NUL behind it) into *out.
-bool FormatCp932(PieceContext *context, const std::string &text, const Piece &piece, std::string *out,
-                 PieceOutput *result) {
-    FormatSettings settings = context->settings;
+// Formats the text of piece (a NUL behind it) with the settings of its
+// encoding into *out.
+bool FormatText(PieceContext *context, const FormatSettings &piece_settings, const std::string &text,
+                const Piece &piece, std::string *out, PieceOutput *result) {
+    FormatSettings settings = piece_settings;
     const char *source = text.c_str();
     // The header block is copied as it is; it can only be in the first piece.
     const char *body = piece.text_start ? SkipHeader(source, settings.header) : source;
@@ -143,6 +146,18 @@ bool FormatCp932(PieceContext *context, const std::string &text, const Piece &pi
 Cp932Codec *PieceContext::Codec(std::string *error) {
     if (codec == nullptr) codec = Cp932Codec::Open(error);
     return codec.get();
+}
+
+const FormatSettings *PieceContext::Utf8Settings(std::string *error) {
+    if (utf8_settings == nullptr) {
+        Cp932Codec *converter = Codec(error);
+        if (converter == nullptr) return nullptr;
+        auto converted = std::make_unique<FormatSettings>(settings);
+        ConvertRecordsToUtf8(&converted->indent, &converted->fold, &converted->header, converter, &utf8_cut);
+        converted->utf8 = true;
+        utf8_settings = std::move(converted);
+    }
+    return utf8_settings.get();
 }
 
 bool DecodePiece(PieceContext *context, Encoding encoding, const Piece &piece, std::string *storage,
@@ -191,13 +206,47 @@ bool EncodePiece(PieceContext *context, Encoding encoding, bool bom, std::string
     return codec != nullptr && EncodeOutput(*cp932, decoded, codec, out, error);
 }
 
+namespace {
+
+constexpr std::string_view kBom = "\xEF\xBB\xBF";
+
+// A UTF-8 piece formatted as it is: every character kept, a byte that is not
+// UTF-8 too. The byte order mark is taken off and put back, so that the
+// header block and the first line are read from the text's first character.
+bool FormatUtf8(PieceContext *context, const Piece &piece, PieceOutput *out) {
+    const FormatSettings *settings = context->Utf8Settings(&out->error);
+    if (settings == nullptr) return false;
+    const size_t nul = piece.bytes.find('\0');
+    if (nul != std::string::npos) {
+        out->error = PlaceOf(piece.bytes, nul, Encoding::kUtf8, piece.first_line) +
+                     ": the input contains a NUL byte, so it is not text";
+        return false;
+    }
+    const bool bom = piece.text_start && piece.bytes.compare(0, kBom.size(), kBom) == 0;
+    std::string formatted;
+    bool done;
+    if (bom) {
+        const std::string text = piece.bytes.substr(kBom.size());
+        done = FormatText(context, *settings, text, piece, &formatted, out);
+    } else {
+        done = FormatText(context, *settings, piece.bytes, piece, &formatted, out);
+    }
+    if (!done) return false;
+    out->bytes.assign(bom ? kBom : std::string_view());
+    out->bytes += formatted;
+    return true;
+}
+
+}  // namespace
+
 bool FormatPiece(PieceContext *context, Encoding encoding, const Piece &piece, PieceOutput *out) {
+    if (kNativeUtf8 && encoding == Encoding::kUtf8) return FormatUtf8(context, piece, out);
     std::string storage;
     const std::string *cp932 = nullptr;
     bool bom = false;
     if (!DecodePiece(context, encoding, piece, &storage, &cp932, &bom, &out->error)) return false;
     std::string formatted;
-    if (!FormatCp932(context, *cp932, piece, &formatted, out)) return false;
+    if (!FormatText(context, context->settings, *cp932, piece, &formatted, out)) return false;
     storage.clear();
     storage.shrink_to_fit();
     return EncodePiece(context, encoding, bom, &formatted, &out->bytes, &out->error);

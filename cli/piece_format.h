@@ -34,7 +34,21 @@ struct PieceContext {
 
     // The converter, opened on first use; nullptr with *error set.
     Cp932Codec *Codec(std::string *error);
+
+    // The settings with their texts in UTF-8, for UTF-8 pieces formatted
+    // natively; made on first use. Fields cut to fit are named in utf8_cut.
+    const FormatSettings *Utf8Settings(std::string *error);
+    std::unique_ptr<FormatSettings> utf8_settings;
+    std::vector<std::string> utf8_cut;
 };
+
+// Whether UTF-8 text is formatted as it is (builds with ICU) rather than
+// through code page 932.
+#ifdef LUMOTEXT_UNICODE
+constexpr bool kNativeUtf8 = true;
+#else
+constexpr bool kNativeUtf8 = false;
+#endif
 
 // Formats piece, whose encoding is encoding (kShiftJis or kUtf8), into
 // out->bytes. False, with out->error set, when the piece holds a NUL or a

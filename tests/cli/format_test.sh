@@ -188,22 +188,41 @@ conversion_error() {  # NAME INPUT-BYTES EXPECTED-TEXT ARGS...
     expect_stdout_empty
     expect_stderr_has "$expected"
 }
-conversion_error "emoji" 'ok\nあい\xf0\x9f\x98\x80\n' "bad.txt: line 2, column 3: U+1F600"
-conversion_error "wave dash" 'あ〜\n' "line 1, column 2: U+301C"
-conversion_error "latin letter after a byte order mark" '\xef\xbb\xbfcaf\xc3\xa9' "line 1, column 4: U+00E9"
-conversion_error "ill-formed UTF-8 with --encoding utf-8" 'a\r\n\x82\xa0' "line 2, column 1: not valid UTF-8" \
-    --encoding utf-8
 conversion_error "NUL byte" 'ab\0c' "the input contains a NUL byte"
+conversion_error "NUL byte in UTF-8" 'ok\ncaf\xc3\xa9\0' "bad.txt: line 2, column 5: the input contains a NUL byte"
 conversion_error "prefix fills the fold column, --strict" '1. あいうえおかきくけこ\n' \
     "the continuation prefix of line 1 fills the whole fold column (3 columns); use a larger --fold" --fold 3 \
     --strict
 
-begin "an unconvertible character in standard input"
-printf 'x\n\xf0\x9f\x98\x80' >"$work/bad-stdin.txt"
+begin "a NUL byte in standard input"
+printf 'x\n\0' >"$work/bad-stdin.txt"
 run_in "$work/bad-stdin.txt" format
 expect_status 1
 expect_stdout_empty
-expect_stderr_has "standard input: line 2, column 1: U+1F600"
+expect_stderr_has "standard input: line 2, column 1: the input contains a NUL byte"
+
+# ---- UTF-8 that code page 932 cannot hold: formatted, every byte kept ------
+
+# Blanks and line breaks are all that preset 0 adds.
+stripped() { sed 's/\xe3\x80\x80//g' "$1" | tr -d ' \r\n'; }
+utf8_kept() {  # NAME INPUT-BYTES ARGS...
+    local name=$1 bytes=$2
+    shift 2
+    begin "$name"
+    printf "$bytes" >"$work/kept.txt"
+    run format --preset 0 --fold 6 "$@" "$work/kept.txt"
+    expect_status 0
+    if [ "$(stripped "$out")" = "$(stripped "$work/kept.txt")" ]; then pass; else fail "bytes changed: $(od -An -tx1 "$out")"; fi
+}
+utf8_kept "emoji" 'ok\nあい\xf0\x9f\x98\x80うえおかき\n'
+utf8_kept "wave dash" 'あいうえ〜おかきくけこ\n'
+utf8_kept "latin letters after a byte order mark" '\xef\xbb\xbfcaf\xc3\xa9 au lait\n'
+utf8_kept "ill-formed UTF-8 with --encoding utf-8" 'a\r\n\x82\xa0あいうえお\r\n' --encoding utf-8
+utf8_kept "a text without any line end" 'あいうえおかきくけこ😀'
+begin "a UTF-8 byte order mark stays in front"
+printf '\xef\xbb\xbf> \xe5\xbc\x95\xe7\x94\xa8\n' >"$work/bom.txt"
+run format "$work/bom.txt"
+if [ "$(head -c 3 "$out" | od -An -tx1 | tr -d ' ')" = "efbbbf" ]; then pass; else fail "no byte order mark"; fi
 
 # ---- Files that cannot be read or written ----------------------------
 
@@ -253,7 +272,7 @@ if [ "$(stat -c %a "$work/o/keep.txt")" = "640" ]; then pass; else fail "permiss
 
 begin "a failure leaves the old file untouched and no temporary file"
 printf 'old contents\n' >"$work/o/keep.txt"
-printf 'fine line\nthen \xf0\x9f\x98\x80\n' >"$work/bad.txt"
+printf 'fine line\nthen \0\n' >"$work/bad.txt"
 run format -o "$work/o/keep.txt" "$work/bad.txt"
 expect_status 1
 if [ "$(cat "$work/o/keep.txt")" = "old contents" ]; then pass; else fail "the old file changed"; fi

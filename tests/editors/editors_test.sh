@@ -29,7 +29,9 @@ EOF
 iconv -f UTF-8 -t CP932 "$work/text.utf-8" >"$work/text.sjis"
 sed 's/$/\r/' "$work/text.utf-8" >"$work/text-crlf.utf-8"
 sed 's/$/\r/' "$work/text.sjis" >"$work/text-crlf.sjis"
-printf '%s\n' '短い行です。' '絵文字😀は、コードページ932にない文字です。' >"$work/emoji.utf-8"
+printf '%s\n' '短い行です。' '絵文字😀は、コードページ932にない文字ですが、そのまま折り返されます。' >"$work/emoji.utf-8"
+# A NUL byte is the one thing the tool refuses in a text, naming its place.
+{ printf '%s\n' '短い行です。'; printf '絵文字\0は、テキストにない文字です。\n'; } >"$work/nul.utf-8"
 for encoding in utf-8 sjis; do
     "$tool" format --fold 36 --encoding $encoding "$work/text.$encoding" >"$work/folded.$encoding"
 done
@@ -208,13 +210,19 @@ a blank line has no paragraph|no paragraph under the cursor|4; LumoFormat
 EOF
 done
 
-begin "vim: a character that code page 932 lacks leaves the buffer"
-vim_run "$work/emoji.utf-8" utf-8 "set filetype=text
+begin "vim: a character that code page 932 lacks is folded as it is"
+expect_tool "$work/emoji.utf-8" format --fold 36 --encoding utf-8
+vim_run "$work/emoji.utf-8" utf-8 "set filetype=text textwidth=36
+normal gggqG"
+expect_buffer
+
+begin "vim: a text the tool refuses leaves the buffer"
+vim_run "$work/nul.utf-8" utf-8 "set filetype=text
 normal gggqG"
 expect_failure "line 2, column 4"
 
-begin "vim: the same character in a range counts the buffer's lines"
-vim_run "$work/emoji.utf-8" utf-8 "2LumoFormat"
+begin "vim: the same text in a range counts the buffer's lines"
+vim_run "$work/nul.utf-8" utf-8 "2LumoFormat"
 expect_failure "line 2, column 4"
 
 begin "vim: gq while typing is left to Vim"
@@ -303,12 +311,17 @@ head -c -1 "$work/expected" >"$work/expected.open" && mv "$work/expected.open" "
 emacs_run "$work/open.utf-8" utf-8 "(setq fill-column 36) (lumotext-format-region (point-min) (point-max))"
 expect_buffer
 
-begin "emacs: a character that code page 932 lacks leaves the buffer"
-emacs_run "$work/emoji.utf-8" utf-8 "(lumotext-mode 1) (forward-line 1) (fill-paragraph)"
+begin "emacs: a character that code page 932 lacks is folded as it is"
+expect_tool "$work/emoji.utf-8" format --fold 36 --encoding utf-8
+emacs_run "$work/emoji.utf-8" utf-8 "(setq fill-column 36) (lumotext-format-region (point-min) (point-max))"
+expect_buffer
+
+begin "emacs: a text the tool refuses leaves the buffer"
+emacs_run "$work/nul.utf-8" utf-8 "(lumotext-mode 1) (forward-line 1) (fill-paragraph)"
 expect_failure "line 2, column 4"
 
-begin "emacs: the same character in a region counts the buffer's lines"
-emacs_run "$work/emoji.utf-8" utf-8 "(forward-line 1) (lumotext-format-region (point) (point-max))"
+begin "emacs: the same text in a region counts the buffer's lines"
+emacs_run "$work/nul.utf-8" utf-8 "(forward-line 1) (lumotext-format-region (point) (point-max))"
 expect_failure "line 2, column 4"
 
 begin "emacs: the package compiles without warnings"
