@@ -4,6 +4,12 @@
 // ambiguous. --help and --version are understood by every command.
 #include "command_line.h"
 
+#ifdef LUMOTEXT_UNICODE
+#include <unicode/uvernum.h>
+
+#include "text/unicode_data.h"
+#endif
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -81,7 +87,14 @@ void AppendOption(std::string *text, char short_name, const std::string &name, c
     *text += '\n';
 }
 
-void PrintVersion(const Console &console) { std::fprintf(console.out, "%s %s\n", kProgramName, kVersion); }
+void PrintVersion(const Console &console) {
+    std::fprintf(console.out, "%s %s\n", kProgramName, kVersion);
+#ifdef LUMOTEXT_UNICODE
+    std::fprintf(console.out, "Unicode %s, from ICU %s\n", text::UnicodeData::Version(), U_ICU_VERSION);
+#else
+    std::fprintf(console.out, "UTF-8 is converted through Shift-JIS (code page 932) in this build\n");
+#endif
+}
 
 // Help texts are UTF-8. A Windows console shows the ANSI code page, so there
 // they go out in code page 932 when every character converts.

@@ -39,6 +39,9 @@ const OptionSpec kFormatOptions[] = {
      "distance between tab stops, 0 to 255 (default 8);\n"
      "0 counts a tab as one column"},
     {"encoding", '\0', "ENC", "auto, utf-8 or sjis (default auto); see below"},
+    {"ambiguous", '\0', "WIDTH",
+     "width of the ambiguous characters (○ ※ α é) in\n"
+     "UTF-8: cp932 (default), wide or narrow; see below"},
     kOutputOption,
     kInPlaceOption,
     kCheckOption,
@@ -71,17 +74,38 @@ const char kDescription[] =
 const char kDetails[] =
     "Encodings (--encoding):\n"
     "  auto    UTF-8 when the input is valid UTF-8, else Shift-JIS\n"
-    "  utf-8   converted to Shift-JIS (code page 932) for formatting and back;\n"
-    "          a character that code page 932 cannot hold exactly is an error\n"
-    "          naming its line and column, and nothing is written\n"
+#ifdef LUMOTEXT_UNICODE
+    "  utf-8   formatted as it is: a character is a grapheme cluster (a kana\n"
+    "          with its dakuten, an emoji with its modifiers, a flag), never\n"
+    "          broken; every character is kept, and so is a byte that is not\n"
+    "          UTF-8 (one column). Widths follow East Asian Width: wide and\n"
+    "          full-width characters take 2 columns, marks that combine none\n"
     "  sjis    Shift-JIS (code page 932), formatted and written byte for byte\n"
+    "Ambiguous characters (--ambiguous), such as ○ ※ α and é:\n"
+    "  cp932   2 columns when Shift-JIS holds them as two bytes (○ ※ α, as\n"
+    "          Japanese fonts draw them), else 1 (é ü ß); a text that\n"
+    "          Shift-JIS holds folds exactly as its Shift-JIS form\n"
+    "  wide    always 2;  narrow  always 1\n"
+    "The variants that input methods type (〜 and ～, − and －, ¢ and ￠ ...)\n"
+    "count as one character for the settings' character sets.\n"
+#else
+    "  utf-8   converted to Shift-JIS (code page 932) for formatting and back\n"
+    "          (this build has no Unicode data); a character that code page 932\n"
+    "          cannot hold exactly is an error naming its line and column, and\n"
+    "          nothing is written; --ambiguous has no effect\n"
+    "  sjis    Shift-JIS (code page 932), formatted and written byte for byte\n"
+#endif
     "The output is in the encoding of the input. A UTF-8 byte order mark at the\n"
     "start of the input is kept at the start of the output. Every line keeps its\n"
     "own line end (LF, CR LF or CR) on each of its folded lines; a last line\n"
     "without one takes that of the line before it, and a text without any line\n"
     "end is folded with the platform's (LF; CR LF on Windows). With auto the\n"
     "encoding is decided by the first part of the text that is not ASCII; bytes\n"
+#ifdef LUMOTEXT_UNICODE
+    "further on that are not UTF-8 are then kept as they are.\n"
+#else
     "further on that are not UTF-8 are then an error.\n"
+#endif
     "\n"
     "A line whose continuation prefix (an item's or a quotation's) would fill\n"
     "the whole fold column is folded without it, with a warning naming the line\n"
@@ -147,6 +171,7 @@ int Steps(const FormatOptions &options, const Console &console) {
             auto context = std::make_shared<PieceContext>();
             context->settings = settings;
             context->strict = options.strict;
+            context->settings.ambiguous = options.ambiguous;
             transforms.push_back([context](const Piece &piece, PieceOutput *out) {
                 return FormatPiece(context.get(), piece.encoding, piece, out);
             });
@@ -193,6 +218,24 @@ bool ReadFormatOptions(const ParsedCommand &command, FormatOptions *options, std
         }
     }
     options->strict = command.Has("strict");
+    if (const std::string *value = command.Value("ambiguous")) {
+        static const struct {
+            const char *name;
+            text::Ambiguous width;
+        } kWidths[] = {{"cp932", text::Ambiguous::kCp932}, {"wide", text::Ambiguous::kWide},
+                       {"narrow", text::Ambiguous::kNarrow}};
+        bool known = false;
+        for (const auto &w : kWidths) {
+            if (*value == w.name) {
+                options->ambiguous = w.width;
+                known = true;
+            }
+        }
+        if (!known) {
+            *error = "--ambiguous: '" + *value + "' is not one of cp932, wide, narrow";
+            return false;
+        }
+    }
     return ReadTextFiles(command, &options->files, error);
 }
 

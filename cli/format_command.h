@@ -9,6 +9,7 @@
 #include "command_line.h"
 #include "encoding.h"
 #include "slot_settings.h"
+#include "text/unicode_data.h"
 #include "text_pipeline.h"
 
 namespace lumo::cli {
@@ -23,6 +24,7 @@ struct FormatOptions {
     SlotChoice slot;     // slot.slot < 0: the preset
     bool fold_given = false;
     bool strict = false;  // a prefix that fills the fold column fails the command
+    text::Ambiguous ambiguous = text::Ambiguous::kCp932;  // in UTF-8 text
 };
 
 // Reads the command's options; false, with *error set, when one is invalid.

@@ -42,7 +42,8 @@ for args in "--version" "format --version"; do
     begin "lumotext $args"
     run $args
     expect_status 0
-    if [ "$(cat "$out")" = "lumotext 1.10" ]; then pass; else fail "printed '$(cat "$out")'"; fi
+    if [ "$(head -n 1 "$out")" = "lumotext 1.10" ]; then pass; else fail "printed '$(cat "$out")'"; fi
+    expect_stdout_has "Unicode 15.0"
 done
 
 # ---- Usage errors: status 2, a message and a hint ------------------------
@@ -69,6 +70,7 @@ usage_error "'99999999999' is not a number" format --fold 99999999999 "$sample"
 usage_error "--preset: '3' is not a number from 0 to 2" format --preset 3 "$sample"
 usage_error "--tab: '256'" format --tab 256 "$sample"
 usage_error "'latin1' is not one of auto, utf-8, sjis" format --encoding latin1 "$sample"
+usage_error "--ambiguous: 'half' is not one of cp932, wide, narrow" format --ambiguous half "$sample"
 usage_error "option '--fold' needs a value" format --fold
 usage_error "option '-o' needs a value" format "$sample" -o
 usage_error "--in-place works on files" format -i -
@@ -200,6 +202,22 @@ run_in "$work/bad-stdin.txt" format
 expect_status 1
 expect_stdout_empty
 expect_stderr_has "standard input: line 2, column 1: the input contains a NUL byte"
+
+# ---- --ambiguous: the width of ○ ※ α é -----------------------------------
+
+while IFS='|' read -r width input expected; do
+    [ -n "$width" ] || continue
+    begin "--ambiguous $width"
+    printf "$input" >"$work/ambiguous.txt"
+    run format --preset 0 --fold 6 --ambiguous "$width" "$work/ambiguous.txt"
+    expect_status 0
+    printf "$expected" >"$work/ambiguous.expected"
+    expect_same "$out" "$work/ambiguous.expected" "the folded text"
+done <<'ROWS'
+cp932|○○○○○○é\n|○○○\n○○○\né\n
+narrow|○○○○○○é\n|○○○○○○\né\n
+wide|éééééééé\n|ééé\nééé\néé\n
+ROWS
 
 # ---- UTF-8 that code page 932 cannot hold: formatted, every byte kept ------
 
