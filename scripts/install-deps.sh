@@ -8,7 +8,8 @@
 #   test   also the cross compilers, qemu-i386, wine64, Xvfb, clang with
 #          libFuzzer, Vim and Emacs for the editor tests (make test, make
 #          fuzz); mandoc, man-db, zip, unzip and pkgconf for the man-page,
-#          Windows zip and install-tree tests
+#          Windows zip and install-tree tests; Debian's Japanese manual pages
+#          and guides for the UTF-8 documentation test
 #   bench  also the corpus, the tools compared against (nkf, Text::LineFold),
 #          hyperfine, GNU time and gnuplot
 set -euo pipefail
@@ -20,7 +21,8 @@ test=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-multilib qemu-user wine64 xvfb
       clang libclang-rt-14-dev llvm
       imagemagick fonts-ipafont-gothic fonts-wine  # dialog tests: screenshots, fonts
       vim emacs-nox  # editor tests: both editors run headless
-      mandoc man-db zip unzip pkgconf)  # man pages, packages, install tree
+      mandoc man-db zip unzip pkgconf  # man pages, packages, install tree
+      manpages-ja debian-faq-ja maint-guide-ja bsdextrautils)  # Japanese documentation in UTF-8
 bench=(debian-reference-ja nkf hyperfine gnuplot-nox time libunicode-linebreak-perl python3)
 
 wanted=()
