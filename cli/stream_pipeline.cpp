@@ -35,6 +35,7 @@ struct Work {
     std::shared_ptr<Work> previous;
 };
 
+#if LUMOTEXT_STREAM_THREADS
 // Whether a worker may take work now: a piece that continues the one before
 // it waits until that one is done, and gets what it carried on.
 bool Ready(const Work &work) { return !work.taken && (!work.piece.continues || work.previous->done); }
@@ -43,6 +44,7 @@ void HandOn(Work *work) {
     if (work->piece.continues) work->piece.carried = work->previous->output.carry;
     work->previous.reset();
 }
+#endif
 
 // What the threads share; the reader's own copy of the pointer keeps it
 // alive after the command has returned.
