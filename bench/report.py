@@ -30,6 +30,10 @@ WHY = {
     "linear": "What the small inputs pay more per MB is fixed: starting the process and the "
               "threads, and the tables built for each piece; other work on the machine also "
               "weighs most on short runs.",
+    "utf8_library": "A UTF-8 line is first spelt as its code page 932 image (src/text/line_image.cpp: "
+                    "one table lookup per character, and the image's way back to the UTF-8 bytes), "
+                    "then folded by the same rules; the spelling costs about half of what folding does.",
+    "utf8_fold": "As on Shift-JIS, plus spelling each UTF-8 line for the rules.",
     "memory": "The pieces in flight (one read ahead, one per worker, one being written) and "
               "their outputs make up the peak; a line or header block longer than a piece "
               "adds its own size.",
@@ -111,6 +115,32 @@ def main():
          f"{memory_sizes[0]} MiB to {memory_sizes[-1]} MiB (largest peak, MiB)", largest_peak,
          float(MEMORY_LIMIT_MIB)),
     ]
+    # UTF-8: the library's two entries on the same text, and the tool on the
+    # corpus converted to UTF-8.
+    by_name = {name.replace("_median", ""): mbps for name, mbps, _, _ in library}
+    utf8_ratios = [by_name[n.replace("LumoMultiLines/", "LumoMultiLinesUtf8/")] / by_name[n]
+                   for n in by_name if n.startswith("LumoMultiLines/")
+                   and n.replace("LumoMultiLines/", "LumoMultiLinesUtf8/") in by_name]
+    utf8_path = os.path.join(results, "compare-utf8.json")
+    utf8 = medians(utf8_path) if os.path.exists(utf8_path) else None
+    if utf8_ratios:
+        goals.append(("utf8_library", "LumoMultiLinesUtf8 at least 0.8x the bytes per second of LumoMultiLines "
+                      "on the same text, each in its encoding (smallest over the settings)", min(utf8_ratios), 0.8))
+    if utf8 is not None:
+        utf8_bytes = size(os.path.join(results, f"corpus-{LARGE}m.utf8.txt"))
+        rate["format_utf8"] = utf8_bytes / utf8["format"] / MB
+        rate["fold_utf8"] = utf8_bytes / utf8["fold"] / MB
+        rate["nkf_utf8"] = utf8_bytes / utf8["nkf"] / MB
+        goals.append(("utf8_fold", "format on UTF-8 at least the throughput of `fold -b -w70` on the same text",
+                      rate["format_utf8"] / rate["fold_utf8"], 1.0))
+        goals.append(("nkf", "format on UTF-8 at least 4x the throughput of `nkf -Wx -w -f70`",
+                      rate["format_utf8"] / rate["nkf_utf8"], 4.0))
+        goals.append(("utf8_fold", "format on UTF-8 at least 5x its throughput when it converted through "
+                      "code page 932 (about 34 MB/s on 90 MB)", rate["format_utf8"] / 34.0, 5.0))
+        with open(os.path.join(results, "memory-utf8.tsv")) as f:
+            _, utf8_peak_kb = f.read().split()
+        goals.append(("memory", f"peak memory of format on UTF-8, {LARGE} MiB (MiB)", int(utf8_peak_kb) / 1024,
+                      float(MEMORY_LIMIT_MIB)))
     at_most = lambda key: key in ("linear", "memory")
 
     # The plot: throughput against input size.
@@ -213,6 +243,12 @@ unset multiplot
     for name, nbytes, seconds, mbps in rows:
         w(f"| {name} | {nbytes / 2**20:.1f} MiB | {seconds * 1000:.0f} ms | {mbps:.1f} | "
           f"{rate['format'] / mbps:.2f}x |")
+    if utf8 is not None:
+        for name, key, seconds in (("`lumotext format --encoding utf-8 --fold 70`, UTF-8", "format_utf8", utf8["format"]),
+                                   ("`fold -b -w70`, UTF-8", "fold_utf8", utf8["fold"]),
+                                   ("`nkf -Wx -w -f70`, UTF-8", "nkf_utf8", utf8["nkf"])):
+            w(f"| {name} | {utf8_bytes / 2**20:.1f} MiB | {seconds * 1000:.0f} ms | {rate[key]:.1f} | "
+              f"{rate['format_utf8'] / rate[key]:.2f}x |")
     w(f"| `perl bench/linefold.pl 70` (Text::LineFold) | {LINEFOLD_MB} MiB | {linefold['linefold'] * 1000:.0f} ms | "
       f"{rate['linefold']:.2f} | {rate['format_small'] / rate['linefold']:.0f}x (lumotext format on the same "
       f"{LINEFOLD_MB} MiB: {rate['format_small']:.1f} MB/s) |")

@@ -70,6 +70,16 @@ timeruns "$results/compare.json" "$runs" 2 \
   "format=$(format_cmd "$text")" "bind=$(bind_cmd "$results/folded-${large}m.txt")" \
   "fold=$(fold_cmd "$text")" "nkf=$(nkf_cmd "$text")"
 
+echo "bench: UTF-8 on $large MB (the same corpus converted)"
+utf8=$results/corpus-${large}m.utf8.txt
+iconv -f CP932 -t UTF-8 "$corpus/corpus-${large}m.sjis.txt" > "$utf8"
+timeruns "$results/compare-utf8.json" "$runs" 2 \
+  "format=$lumotext format --encoding utf-8 --fold $fold $utf8" "fold=$(fold_cmd "$utf8")" \
+  "nkf=nkf -Wx -w -f$fold $utf8"
+printf '%s\t%s\n' "$(stat -c %s "$utf8")" \
+  "$(/usr/bin/time -v "$lumotext" format --encoding utf-8 --fold $fold "$utf8" 2>&1 >/dev/null |
+     sed -n 's/.*Maximum resident set size (kbytes): //p')" > "$results/memory-utf8.tsv"
+
 echo "bench: Text::LineFold on $linefold_mb MB"
 text=$corpus/corpus-${linefold_mb}m.sjis.txt
 timeruns "$results/linefold.json" 3 0 "linefold=$(linefold_cmd "$text")" "format=$(format_cmd "$text")"
