@@ -306,6 +306,18 @@ if ldd "$tool" 2>/dev/null | grep -q libicuuc; then
         done
     done
 
+    # Auto takes text for Shift-JIS until a byte above 0x7F shows: a quoted
+    # block begun in more than a piece of ASCII goes on in UTF-8.
+    begin "bind: a block that begins in ASCII and goes on in UTF-8"
+    { yes '> abcdefghij klmnopqrs' | head -n 60000; printf '> \xf0\x9f\x98\x80\xe3\x81\x82\n'; } >"$work/ascii-first"
+    { printf '> '; yes 'abcdefghij klmnopqrs' | head -n 60000 | tr -d '\n'; printf '\xf0\x9f\x98\x80\xe3\x81\x82\n'; } \
+        >"$work/ascii-first-bound"
+    for mode in "" "--encoding utf-8" "--whole"; do
+        run bind $mode "$work/ascii-first"
+        expect_status 0
+        expect_same "$out" "$work/ascii-first-bound" "bound with '$mode' and the block joined"
+    done
+
     begin "bind: a NUL in UTF-8 text is refused"
     printf 'ok\n\xf0\x9f\x98\x80a\x00\n' >"$work/nul"
     run bind "$work/nul"
