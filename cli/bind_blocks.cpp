@@ -9,12 +9,20 @@
 #include "bind_blocks.h"
 
 #include <cstring>
+#include <new>
 #include <string_view>
 
 #include "text/text.h"
 #include "paragraph/bind.h"
 #include "paragraph/classify.h"
 #include "settings/terminate.h"
+#ifdef LUMOTEXT_UNICODE
+#include "paragraph/bind_utf8.h"
+#include "paragraph/prefix_utf8.h"
+#include "text/line_image.h"
+#include "text/spelt_records.h"
+#include "text/utf8.h"
+#endif
 
 namespace lumo::cli {
 namespace {
@@ -44,16 +52,54 @@ struct Head {
 
 }  // namespace
 
+#ifdef LUMOTEXT_UNICODE
+// How a UTF-8 text is spelt for the decisions: the alphabet of the rules'
+// sets, built once, and the image of the line being decided on.
+struct Utf8Spelling {
+    Utf8Spelling(const text::UnicodeData &data, const IndentSettings &indent_utf8)
+        : alphabet(data, text::Ambiguous::kCp932), image(alphabet) {
+        text::CollectSets(indent_utf8, nullptr, &alphabet);
+        text::SpellRecord(alphabet, indent_utf8, &spelt);
+    }
+    text::Alphabet alphabet;
+    text::LineImage image;
+    IndentSettings spelt;  // the rules' record in the alphabet
+    LineBuffer prefix;     // the UTF-8 prefix of the line
+};
+#else
+struct Utf8Spelling {};
+#endif
+
 // The settings' character sets as tables, built once for the whole text,
 // since every line's head is classified.
 struct BlockBinder::Tables {
-    explicit Tables(const IndentSettings &rules)
-        : indent(Terminated(rules)), classify(cp, indent), scratch(indent) {}
+    explicit Tables(const BindRules &rules)
+        : utf8(Spelling(rules)), indent(Decided(rules.indent, utf8.get())), classify(cp, indent), scratch(indent) {}
     static IndentSettings Terminated(IndentSettings indent) {
         TerminateFields(&indent);
         return indent;
     }
+    static std::unique_ptr<Utf8Spelling> Spelling(const BindRules &rules) {
+#ifdef LUMOTEXT_UNICODE
+        if (rules.utf8) {
+            const text::UnicodeData *data = text::UnicodeData::Get();
+            if (data == nullptr) throw std::bad_alloc();
+            return std::make_unique<Utf8Spelling>(*data, Terminated(rules.indent));
+        }
+#endif
+        (void)rules;
+        return nullptr;
+    }
+    // The record that the decisions read: in UTF-8 text, the spelt one.
+    static IndentSettings Decided(const IndentSettings &rules, const Utf8Spelling *utf8) {
+#ifdef LUMOTEXT_UNICODE
+        if (utf8 != nullptr) return utf8->spelt;
+#endif
+        (void)utf8;
+        return Terminated(rules);
+    }
     CodePage cp;
+    std::unique_ptr<Utf8Spelling> utf8;  // nullptr for code page 932 text
     IndentSettings indent;
     ClassifyTables classify;
     IndentSettings scratch;  // the copy that classification may change
@@ -61,7 +107,15 @@ struct BlockBinder::Tables {
     LineJob job{};           // its classification
 };
 
-BlockBinder::BlockBinder(const BindRules &rules) : rules_(rules), tables_(new Tables(rules.indent)) {}
+// A line as the decisions see it, and the bytes it stands for: in code page
+// 932 text both are the line; in UTF-8 text the first is its image.
+struct BlockBinder::Line {
+    const char *text;
+    const char *stop;  // the end of text, without the line end
+    const char *bytes;
+};
+
+BlockBinder::BlockBinder(const BindRules &rules) : rules_(rules), tables_(new Tables(rules)) {}
 BlockBinder::~BlockBinder() = default;
 
 namespace {
@@ -134,6 +188,71 @@ uint32_t FirstUnitLead(const CodePage &cp, const char *p, const char *end, uint3
     return LineWidth(cp, p, last, tab_width);
 }
 
+// The line [p, stop) as the decisions see it; in UTF-8 text its image is
+// built into the tables, where it stays until the next line.
+BlockBinder::Line SpellLine(BlockBinder::Tables *tables, const char *p, const char *stop) {
+#ifdef LUMOTEXT_UNICODE
+    if (tables->utf8 != nullptr) {
+        text::LineImage &image = tables->utf8->image;
+        if (!image.Build(p, static_cast<size_t>(stop - p))) throw std::bad_alloc();
+        return {image.text(), image.text() + image.length(), p};
+    }
+#endif
+    (void)tables;
+    return {p, stop, p};
+}
+
+// The line's own bytes for a prefix that classification wrote for the line
+// just spelt; empty for code page 932 text, whose prefix is its bytes.
+std::string BytesOfPrefix(BlockBinder::Tables *tables, const std::string &prefix, const BlockBinder::Line &line) {
+#ifdef LUMOTEXT_UNICODE
+    if (tables->utf8 != nullptr) {
+        size_t length = 0;
+        if (!Utf8Prefix(tables->cp, prefix.c_str(), tables->utf8->image, line.bytes, &tables->utf8->prefix,
+                        &length)) {
+            throw std::bad_alloc();
+        }
+        return std::string(tables->utf8->prefix.data(), length);
+    }
+#endif
+    (void)tables, (void)prefix, (void)line;
+    return std::string();
+}
+
+// Which characters binding strips at the head of a joined line.
+struct Blanks {
+    bool narrow, wide, tab;
+};
+
+// The bytes of the blank at read (read < end), 0 when there is none. In
+// UTF-8 a blank is a space, U+3000 or a tab and the marks that extend it, as
+// the library's UTF-8 binding has it.
+size_t BlankAt(const BlockBinder::Tables &tables, const Blanks &blanks, const char *read, const char *end) {
+#ifdef LUMOTEXT_UNICODE
+    if (tables.utf8 != nullptr) {
+        const text::Decoded d = text::DecodeUtf8(read, end);
+        const bool blank = (d.code_point == ' ' && blanks.narrow) || (d.code_point == 0x3000 && blanks.wide) ||
+                           (d.code_point == '\t' && blanks.tab);
+        if (!blank) return 0;
+        const text::UnicodeData &data = tables.utf8->alphabet.data();
+        const char *next = read + d.length;
+        while (next < end) {
+            const text::Decoded mark = text::DecodeUtf8(next, end);
+            if (mark.code_point == text::kInvalidByte ||
+                !(data.Info(mark.code_point).flags & text::CodePointInfo::kExtends)) {
+                break;
+            }
+            next += mark.length;
+        }
+        return static_cast<size_t>(next - read);
+    }
+#endif
+    (void)end;  // a code page 932 blank is looked at only up to the block's NUL
+    if ((blanks.narrow && *read == ' ') || (blanks.tab && *read == '\t')) return 1;
+    if (blanks.wide && tables.cp.CharLength(read) == 2 && read[0] == '\x81' && read[1] == '\x40') return 2;
+    return 0;
+}
+
 }  // namespace
 
 uint32_t LineWidth(const CodePage &cp, const char *line, const char *end, uint32_t tab_width) {
@@ -155,18 +274,33 @@ uint32_t LineWidth(const CodePage &cp, const char *line, const char *end, uint32
     return width;
 }
 
-bool BlockBinder::StartsBlock(const char *line, const char *end) const {
-    if (rules_.whole) return state_.block.empty();
-    const char *stop = end;  // the line's end, without its line end
-    if (state_.previous_empty || stop == line) return true;
-    if (static_cast<size_t>(stop - line) < state_.prefix.size() ||
-        std::strncmp(line, state_.prefix.c_str(), state_.prefix.size()) != 0) {
-        return true;
+bool BlockBinder::BeginsWithPrefix(const Line &line) const {
+    const std::string &prefix = state_.prefix;
+    if (static_cast<size_t>(line.stop - line.text) < prefix.size() ||
+        std::strncmp(line.text, prefix.c_str(), prefix.size()) != 0) {
+        return false;
     }
+#ifdef LUMOTEXT_UNICODE
+    if (tables_->utf8 != nullptr) {
+        // Stand-ins spell unlike characters alike: the line's bytes must be
+        // the prefix's too, ending where an image character ends.
+        const std::string &bytes = state_.prefix_utf8;
+        return tables_->utf8->image.offsets()[prefix.size()] == bytes.size() &&
+               std::memcmp(line.bytes, bytes.data(), bytes.size()) == 0;
+    }
+#endif
+    return true;
+}
+
+bool BlockBinder::StartsBlock(const Line &line) const {
+    if (rules_.whole) return state_.block.empty();
+    const char *stop = line.stop;  // the line's end, without its line end
+    if (state_.previous_empty || stop == line.text) return true;
+    if (!BeginsWithPrefix(line)) return true;
     // A quoted line that the settings keep is never folded, so it never
     // runs on into the next line.
     if ((rules_.indent.sub_styles & SUB_KEEP_QUOTED) && (state_.block_flags & LINE_QUOTED)) return true;
-    const char *rest = line + state_.prefix.size();
+    const char *rest = line.text + state_.prefix.size();
     // A character fits on a line when it starts before the fold column.
     const bool full = rules_.fold != 0 && state_.previous_width + FirstUnitLead(tables_->cp, rest, stop,
                                                                                  rules_.tab_width) >=
@@ -183,20 +317,21 @@ bool BlockBinder::StartsBlock(const char *line, const char *end) const {
     return head.flags != 0 || !head.prefix.empty() || indent;
 }
 
-void BlockBinder::Add(const std::string &lines, std::string *out) {
-    const char *p = lines.c_str();
+void BlockBinder::Add(std::string_view lines, std::string *out) {
+    const char *p = lines.data();
     const char *end = p + lines.size();
     while (p < end) {
         const char *next = NextLine(p, end);
-        const char *stop = LineEndOf(p, next);
-        if (StartsBlock(p, stop)) {
+        const Line line = SpellLine(tables_.get(), p, LineEndOf(p, next));
+        if (StartsBlock(line)) {
             Finish(out);
-            const Head head = Classify(p, stop, tables_.get());
+            const Head head = Classify(line.text, line.stop, tables_.get());
             state_.prefix = head.prefix;
+            state_.prefix_utf8 = BytesOfPrefix(tables_.get(), head.prefix, line);
             state_.block_flags = head.flags;
         }
-        state_.previous_empty = stop == p;
-        state_.previous_width = LineWidth(tables_->cp, p, stop, rules_.tab_width);
+        state_.previous_empty = line.stop == line.text;
+        state_.previous_width = LineWidth(tables_->cp, line.text, line.stop, rules_.tab_width);
         state_.block.append(p, next);
         p = next;
     }
@@ -205,20 +340,32 @@ void BlockBinder::Add(const std::string &lines, std::string *out) {
 void BlockBinder::Finish(std::string *out) {
     if (state_.block.empty()) return;
     if (rules_.whole) {
-        LineJob job{};
-        job.record_size = LINE_JOB_SIZE;
-        job.text = state_.block.c_str();
-        job.output = state_.block.data();  // binding never writes more than it reads
-        job.capacity = static_cast<uint32_t>(state_.block.size() + 1);
-        job.newline = NewlineKindOf(state_.block.c_str());
-        IndentSettings indent = rules_.indent;
-        Bind(&job, &indent);
+        BindWhole(out);
+    } else {
+        Join(out);
+    }
+    state_.block.clear();
+}
+
+// The whole text is the library's to bind: its head may be classified
+// across line ends.
+void BlockBinder::BindWhole(std::string *out) {
+    LineJob job{};
+    job.record_size = LINE_JOB_SIZE;
+    job.text = state_.block.c_str();
+    job.output = state_.block.data();  // binding never writes more than it reads
+    job.capacity = static_cast<uint32_t>(state_.block.size() + 1);
+    job.newline = NewlineKindOf(state_.block.c_str());
+    IndentSettings indent = rules_.indent;
+#ifdef LUMOTEXT_UNICODE
+    if (tables_->utf8 != nullptr) {
+        if (BindUtf8(&job, &indent) != 0) throw std::bad_alloc();
         out->append(state_.block.c_str());
-        state_.block.clear();
         return;
     }
-    Join(out);
-    state_.block.clear();
+#endif
+    Bind(&job, &indent);
+    out->append(state_.block.c_str());
 }
 
 // The library's binding of one block, with the head classified already and
@@ -226,12 +373,12 @@ void BlockBinder::Finish(std::string *out) {
 // would build its tables again for each.
 void BlockBinder::Join(std::string *out) const {
     const IndentSettings &indent = tables_->indent;
-    const CodePage &cp = tables_->cp;
     const bool strip = (indent.styles & STYLE_STRIP_HEAD_SPACE) &&
                        (!(state_.block_flags & LINE_ITEMISED) || (indent.styles & STYLE_STRIP_WHEN_INDENT));
-    const bool narrow = indent.sub_styles & SUB_BLANK_NARROW;
-    const bool wide = indent.sub_styles & SUB_BLANK_WIDE;
-    const bool tab = indent.sub_styles & SUB_BLANK_TAB;
+    const Blanks blanks{(indent.sub_styles & SUB_BLANK_NARROW) != 0, (indent.sub_styles & SUB_BLANK_WIDE) != 0,
+                        (indent.sub_styles & SUB_BLANK_TAB) != 0};
+    // The prefix as the block's own bytes spell it.
+    const std::string &prefix = tables_->utf8 != nullptr ? state_.prefix_utf8 : state_.prefix;
     const char *read = state_.block.c_str();
     const char *end = read + state_.block.size();
     for (;;) {
@@ -240,18 +387,12 @@ void BlockBinder::Join(std::string *out) const {
         read = stop;
         if (read == end) break;
         while (read < end && (*read == '\r' || *read == '\n')) ++read;
-        if (static_cast<size_t>(end - read) >= state_.prefix.size() &&
-            std::memcmp(read, state_.prefix.data(), state_.prefix.size()) == 0) {
-            read += state_.prefix.size();
+        if (static_cast<size_t>(end - read) >= prefix.size() &&
+            std::memcmp(read, prefix.data(), prefix.size()) == 0) {
+            read += prefix.size();
         }
-        while (strip && read < end) {
-            if ((narrow && *read == ' ') || (tab && *read == '\t')) {
-                ++read;
-            } else if (wide && cp.CharLength(read) == 2 && read[0] == '\x81' && read[1] == '\x40') {
-                read += 2;
-            } else {
-                break;
-            }
+        for (size_t blank; strip && read < end && (blank = BlankAt(*tables_, blanks, read, end)) != 0;) {
+            read += blank;
         }
     }
     const uint32_t kind = NewlineKindOf(state_.block.c_str());

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "text/text.h"
 #include "lumotext.h"
@@ -13,10 +14,14 @@
 namespace lumo::cli {
 
 struct BindRules {
-    IndentSettings indent{};  // those that folded the text
+    IndentSettings indent{};  // those that folded the text, in the text's encoding
     uint32_t fold = 0;        // the fold column it was folded at; 0: not known
     uint32_t tab_width = 8;
     bool whole = false;       // the whole text is one block
+    // The text is UTF-8 (only where the build has the Unicode tables): each
+    // line is decided on in its code page 932 image and joined from its own
+    // bytes, every byte kept.
+    bool utf8 = false;
 };
 
 // Where binding stands between two lines: the block still open and what
@@ -24,6 +29,9 @@ struct BindRules {
 struct BinderState {
     std::string block;   // the lines of the open block
     std::string prefix;  // the continuation prefix of its first line
+    // (in UTF-8 text, prefix is spelt as the line's image and this is the
+    // line's own bytes for it)
+    std::string prefix_utf8;
     uint32_t block_flags = 0;     // and its classification flags
     bool previous_empty = true;
     uint32_t previous_width = 0;  // of the last line, in display columns
@@ -34,9 +42,9 @@ public:
     explicit BlockBinder(const BindRules &rules);
     ~BlockBinder();
 
-    // Takes whole lines of code page 932 text (the last line of the input
-    // may lack its line end) and appends the blocks they complete, bound.
-    void Add(const std::string &lines, std::string *out);
+    // Takes whole lines of text (the last line of the input may lack its
+    // line end) and appends the blocks they complete, bound.
+    void Add(std::string_view lines, std::string *out);
     // Appends the block still open, bound.
     void Finish(std::string *out);
 
@@ -47,9 +55,12 @@ public:
     void Restart(const BinderState &state = BinderState()) { state_ = state; }
 
     struct Tables;
+    struct Line;
 
 private:
-    bool StartsBlock(const char *line, const char *stop) const;
+    bool StartsBlock(const Line &line) const;
+    bool BeginsWithPrefix(const Line &line) const;
+    void BindWhole(std::string *out);
     void Join(std::string *out) const;
 
     BindRules rules_;

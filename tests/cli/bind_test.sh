@@ -270,13 +270,68 @@ expect_status 0
 expect_stdout_empty
 expect_same "$work/bound-file" "$work/bound-preset2" "-o file and standard output"
 
-begin "bind: a character that Shift-JIS cannot hold"
-printf 'ok\n\xf0\x9f\x98\x80\n' >"$work/emoji"
-printf 'old\n' >"$work/keep"
-run bind -o "$work/keep" "$work/emoji"
-expect_status 1
-expect_stderr_has "line 2, column 1: U+1F600"
-if [ "$(cat "$work/keep")" = "old" ]; then pass; else fail "the output file changed"; fi
+# A build with the Unicode tables (linked to ICU) binds UTF-8 as it is; one
+# without converts it to Shift-JIS and refuses what Shift-JIS lacks.
+if ldd "$tool" 2>/dev/null | grep -q libicuuc; then
+    begin "bind: UTF-8 that Shift-JIS cannot hold is bound byte for byte"
+    # An emoji, U+301C, a combining acute, a stray 0xFF byte, a byte order mark.
+    printf '\xef\xbb\xbf\xf0\x9f\x98\x80\xe3\x80\x9c\xe3\x81\x82e\xcc\x81\xff\n  \xf0\x9f\x98\x80\xe3\x81\x84\n' \
+        >"$work/emoji"
+    printf '\xef\xbb\xbf\xf0\x9f\x98\x80\xe3\x80\x9c\xe3\x81\x82e\xcc\x81\xff\xf0\x9f\x98\x80\xe3\x81\x84\n' \
+        >"$work/emoji-bound"
+    run bind --whole "$work/emoji"
+    expect_status 0
+    expect_stderr_empty
+    expect_same "$out" "$work/emoji-bound" "bound text and the lines joined, blanks taken off"
+    # Block by block, an indented line starts a block; one without runs on.
+    run bind --encoding utf-8 "$work/emoji"
+    expect_status 0
+    expect_same "$out" "$work/emoji" "the input, whose second line is indented"
+    sed '2s/^  //' "$work/emoji" >"$work/emoji-plain"
+    run bind --encoding utf-8 "$work/emoji-plain"
+    expect_status 0
+    expect_same "$out" "$work/emoji-bound" "block by block and --whole"
+
+    begin "bind: UTF-8 and Shift-JIS give the same on text that both hold"
+    for fold in 12 30; do
+        run format --fold $fold "$sample"
+        cp "$out" "$work/folded-utf8"
+        iconv -f UTF-8 -t CP932 "$work/folded-utf8" >"$work/folded-cp932"
+        for preset in 0 1 2; do
+            run bind --preset $preset --fold $fold "$work/folded-cp932"
+            iconv -f CP932 -t UTF-8 "$out" >"$work/bound-cp932"
+            run bind --preset $preset --fold $fold "$work/folded-utf8"
+            expect_status 0
+            expect_same "$out" "$work/bound-cp932" "UTF-8 and Shift-JIS bound, preset $preset, fold $fold"
+        done
+    done
+
+    # Auto takes text for Shift-JIS until a byte above 0x7F shows: a quoted
+    # block begun in more than a piece of ASCII goes on in UTF-8.
+    begin "bind: a block that begins in ASCII and goes on in UTF-8"
+    { yes '> abcdefghij klmnopqrs' | head -n 60000; printf '> \xf0\x9f\x98\x80\xe3\x81\x82\n'; } >"$work/ascii-first"
+    { printf '> '; yes 'abcdefghij klmnopqrs' | head -n 60000 | tr -d '\n'; printf '\xf0\x9f\x98\x80\xe3\x81\x82\n'; } \
+        >"$work/ascii-first-bound"
+    for mode in "" "--encoding utf-8" "--whole"; do
+        run bind $mode "$work/ascii-first"
+        expect_status 0
+        expect_same "$out" "$work/ascii-first-bound" "bound with '$mode' and the block joined"
+    done
+
+    begin "bind: a NUL in UTF-8 text is refused"
+    printf 'ok\n\xf0\x9f\x98\x80a\x00\n' >"$work/nul"
+    run bind "$work/nul"
+    expect_status 1
+    expect_stderr_has "line 2, column 3: the input contains a NUL byte"
+else
+    begin "bind: a character that Shift-JIS cannot hold"
+    printf 'ok\n\xf0\x9f\x98\x80\n' >"$work/emoji"
+    printf 'old\n' >"$work/keep"
+    run bind -o "$work/keep" "$work/emoji"
+    expect_status 1
+    expect_stderr_has "line 2, column 1: U+1F600"
+    if [ "$(cat "$work/keep")" = "old" ]; then pass; else fail "the output file changed"; fi
+fi
 
 begin "bind: a missing input file"
 run bind "$work/no-such-file"
