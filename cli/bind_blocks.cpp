@@ -56,8 +56,8 @@ struct Head {
 // How a UTF-8 text is spelt for the decisions: the alphabet of the rules'
 // sets, built once, and the image of the line being decided on.
 struct Utf8Spelling {
-    Utf8Spelling(const text::UnicodeData &data, const IndentSettings &indent_utf8)
-        : alphabet(data, text::Ambiguous::kCp932), image(alphabet) {
+    Utf8Spelling(const text::UnicodeData &data, const IndentSettings &indent_utf8, text::Ambiguous ambiguous)
+        : alphabet(data, ambiguous), image(alphabet) {
         text::CollectSets(indent_utf8, nullptr, &alphabet);
         text::SpellRecord(alphabet, indent_utf8, &spelt);
     }
@@ -84,7 +84,7 @@ struct BlockBinder::Tables {
         if (rules.utf8) {
             const text::UnicodeData *data = text::UnicodeData::Get();
             if (data == nullptr) throw std::bad_alloc();
-            return std::make_unique<Utf8Spelling>(*data, Terminated(rules.indent));
+            return std::make_unique<Utf8Spelling>(*data, Terminated(rules.indent), rules.ambiguous);
         }
 #endif
         (void)rules;
@@ -158,13 +158,19 @@ bool OpensBracket(const char *p, const char *end) {
     return OneOf(kMarks, p, end);
 }
 
-bool IsWordByte(unsigned char c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'); }
+bool IsAsciiWordByte(unsigned char c) { return (c >= '0' && c <= '9') || ((c | 0x20) >= 'a' && (c | 0x20) <= 'z'); }
+
+// In a UTF-8 line's image, a one-column letter that code page 932 lacks
+// (é, or α drawn narrow) is spelt as one byte that word wrap counts as a
+// letter; the run of a word takes it too.
+constexpr unsigned char kImageLetter = 0xFD;
 
 // The columns taken by what folding would have had to move to the next line
 // together at p, up to where its last character starts: a run of ASCII
 // letters, digits and signs (kept whole up to 20), or one character with any
 // opening brackets before it, and the closing marks behind either.
-uint32_t FirstUnitLead(const CodePage &cp, const char *p, const char *end, uint32_t tab_width) {
+uint32_t FirstUnitLead(const CodePage &cp, const char *p, const char *end, uint32_t tab_width, bool image) {
+    const auto IsWordByte = [image](unsigned char c) { return IsAsciiWordByte(c) || (image && c == kImageLetter); };
     const char *q = p;
     const char *last = p;
     if (q < end && IsWordByte(static_cast<unsigned char>(*q))) {
@@ -303,7 +309,7 @@ bool BlockBinder::StartsBlock(const Line &line) const {
     const char *rest = line.text + state_.prefix.size();
     // A character fits on a line when it starts before the fold column.
     const bool full = rules_.fold != 0 && state_.previous_width + FirstUnitLead(tables_->cp, rest, stop,
-                                                                                 rules_.tab_width) >=
+                                                                                 rules_.tab_width, rules_.utf8) >=
                                               rules_.fold;
     if (rules_.fold != 0 && !full) return true;
     const Head head = Classify(rest, stop, tables_.get());
@@ -359,7 +365,7 @@ void BlockBinder::BindWhole(std::string *out) {
     IndentSettings indent = rules_.indent;
 #ifdef LUMOTEXT_UNICODE
     if (tables_->utf8 != nullptr) {
-        if (BindUtf8(&job, &indent) != 0) throw std::bad_alloc();
+        if (BindUtf8(&job, &indent, rules_.ambiguous) != 0) throw std::bad_alloc();
         out->append(state_.block.c_str());
         return;
     }

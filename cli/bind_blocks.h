@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "text/text.h"
+#include "text/unicode_data.h"
 #include "lumotext.h"
 
 namespace lumo::cli {
@@ -22,6 +23,7 @@ struct BindRules {
     // line is decided on in its code page 932 image and joined from its own
     // bytes, every byte kept.
     bool utf8 = false;
+    text::Ambiguous ambiguous = text::Ambiguous::kCp932;  // the width of ○ ※ α é there
 };
 
 // Where binding stands between two lines: the block still open and what

@@ -35,6 +35,7 @@ const OptionSpec kBindOptions[] = {
     {"tab", '\0', "N", "distance between tab stops for --fold (default 8)"},
     {"whole", '\0', nullptr, "bind the whole input as one block"},
     {"encoding", '\0', "ENC", "auto, utf-8 or sjis (default auto), as for\n'lumotext format'"},
+    kAmbiguousOption,
     kOutputOption,
     kInPlaceOption,
     kCheckOption,
@@ -104,6 +105,7 @@ struct BindOptions {
     bool whole = false;
     SlotChoice slot;
     TextFiles files;
+    text::Ambiguous ambiguous = text::Ambiguous::kCp932;  // in UTF-8 text
 };
 
 bool ReadBindOptions(const ParsedCommand &command, BindOptions *options, std::string *error) {
@@ -120,6 +122,7 @@ bool ReadBindOptions(const ParsedCommand &command, BindOptions *options, std::st
         if (!ParseNumberOption(*value, "tab", 0, 255, &options->tab_width, error)) return false;
     }
     options->whole = command.Has("whole");
+    if (!ReadAmbiguous(command, &options->ambiguous, error)) return false;
     if (options->whole && options->fold != 0) {
         *error = "--whole and --fold cannot be combined";
         return false;
@@ -262,6 +265,7 @@ int Steps(const BindOptions &options, const Console &console) {
     rules.fold = options.fold;
     rules.tab_width = options.tab_width;
     rules.whole = options.whole;
+    rules.ambiguous = options.ambiguous;
     // Binders of their own for each file: one for --whole, else one per core.
     const auto make = [&] {
         std::vector<PieceTransform> transforms;

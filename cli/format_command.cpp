@@ -4,6 +4,8 @@
 // is written only after the last one.
 #include "format_command.h"
 
+#include "utf8_settings.h"
+
 #include <memory>
 #include <new>
 #include <vector>
@@ -39,9 +41,7 @@ const OptionSpec kFormatOptions[] = {
      "distance between tab stops, 0 to 255 (default 8);\n"
      "0 counts a tab as one column"},
     {"encoding", '\0', "ENC", "auto, utf-8 or sjis (default auto); see below"},
-    {"ambiguous", '\0', "WIDTH",
-     "width of the ambiguous characters (○ ※ α é) in\n"
-     "UTF-8: cp932 (default), wide or narrow; see below"},
+    kAmbiguousOption,
     kOutputOption,
     kInPlaceOption,
     kCheckOption,
@@ -218,24 +218,7 @@ bool ReadFormatOptions(const ParsedCommand &command, FormatOptions *options, std
         }
     }
     options->strict = command.Has("strict");
-    if (const std::string *value = command.Value("ambiguous")) {
-        static const struct {
-            const char *name;
-            text::Ambiguous width;
-        } kWidths[] = {{"cp932", text::Ambiguous::kCp932}, {"wide", text::Ambiguous::kWide},
-                       {"narrow", text::Ambiguous::kNarrow}};
-        bool known = false;
-        for (const auto &w : kWidths) {
-            if (*value == w.name) {
-                options->ambiguous = w.width;
-                known = true;
-            }
-        }
-        if (!known) {
-            *error = "--ambiguous: '" + *value + "' is not one of cp932, wide, narrow";
-            return false;
-        }
-    }
+    if (!ReadAmbiguous(command, &options->ambiguous, error)) return false;
     return ReadTextFiles(command, &options->files, error);
 }
 

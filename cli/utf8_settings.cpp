@@ -52,4 +52,26 @@ void ConvertRecordsToUtf8(IndentSettings *indent, FoldSettings *fold, HeaderSett
     ConvertField(header->headerdelimiter, "headerdelimiter", codec, cut);
 }
 
+const OptionSpec kAmbiguousOption = {"ambiguous", '\0', "WIDTH",
+                                     "width of the ambiguous characters (○ ※ α é) in\n"
+                                     "UTF-8: cp932 (default), wide or narrow"};
+
+bool ReadAmbiguous(const ParsedCommand &command, text::Ambiguous *width, std::string *error) {
+    const std::string *value = command.Value("ambiguous");
+    if (value == nullptr) return true;
+    static const struct {
+        const char *name;
+        text::Ambiguous width;
+    } kWidths[] = {{"cp932", text::Ambiguous::kCp932}, {"wide", text::Ambiguous::kWide},
+                   {"narrow", text::Ambiguous::kNarrow}};
+    for (const auto &w : kWidths) {
+        if (*value == w.name) {
+            *width = w.width;
+            return true;
+        }
+    }
+    *error = "--ambiguous: '" + *value + "' is not one of cp932, wide, narrow";
+    return false;
+}
+
 }  // namespace lumo::cli

@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "command_line.h"
 #include "encoding.h"
 #include "lumotext.h"
+#include "text/unicode_data.h"
 
 namespace lumo::cli {
 
@@ -18,5 +20,10 @@ namespace lumo::cli {
 // whole character; its name is added to *cut.
 void ConvertRecordsToUtf8(IndentSettings *indent, FoldSettings *fold, HeaderSettings *header,
                           Cp932Codec *codec, std::vector<std::string> *cut);
+
+// --ambiguous WIDTH, as format and bind take it, and its parsing: false,
+// with *error set, for a value that is not cp932, wide or narrow.
+extern const OptionSpec kAmbiguousOption;
+bool ReadAmbiguous(const ParsedCommand &command, text::Ambiguous *width, std::string *error);
 
 }  // namespace lumo::cli

@@ -62,6 +62,17 @@ done
 usage_error "--whole and --fold cannot be combined" bind --whole --fold 40 "$sample"
 usage_error "--fold: '0' is not a number" bind --fold 0 "$sample"
 usage_error "--in-place works on files" bind --in-place
+usage_error "--ambiguous: 'half' is not one of cp932, wide, narrow" bind --ambiguous half "$sample"
+
+# The width of ambiguous characters decides where folded lines were full.
+for width in cp932 narrow wide; do
+    begin "bind --ambiguous $width of format --ambiguous $width"
+    printf '○○○○○○○○○○○○○○※※※※※※※※※ααααααααα\n' >"$work/ambiguous.txt"
+    "$tool" format --preset 0 --fold 12 --ambiguous $width "$work/ambiguous.txt" >"$work/ambiguous.folded"
+    run bind --preset 0 --fold 12 --ambiguous $width "$work/ambiguous.folded"
+    expect_status 0
+    expect_same "$out" "$work/ambiguous.txt" "bound text and the text"
+done
 usage_error "--in-place and --check cannot be combined" bind -i --check a.txt
 usage_error "--encoding: 'latin1'" bind --encoding latin1 "$sample"
 if [ ! -e "$LUMOTEXT_REGISTRY" ]; then pass; else fail "a usage error created the settings store"; fi
