@@ -14,11 +14,9 @@
 #include "formatter.h"
 #include "piece_format.h"
 #include "slot_settings.h"
-#include "text_pipeline.h"
-#ifdef LUMOTEXT_UNICODE
 #include "text/unicode_data.h"
+#include "text_pipeline.h"
 #include "utf8_settings.h"
-#endif
 
 namespace lumo::cli {
 namespace {
