@@ -9,6 +9,9 @@
 #include <string>
 #include <string_view>
 
+#include "text/text.h"
+#include "text/utf8.h"
+
 namespace lumo::cli {
 namespace {
 
@@ -16,59 +19,24 @@ constexpr std::string_view kBom = "\xEF\xBB\xBF";
 
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
-bool IsCp932Lead(unsigned char byte) {
-    return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
-}
-
 // Bytes of the well-formed UTF-8 character at text[pos], or 0 when none
-// begins there.
+// begins there (the core's decoding: overlong forms, surrogates, code
+// points above U+10FFFF and truncated sequences are ill-formed).
 size_t Utf8Length(std::string_view text, size_t pos) {
-    const auto at = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char b0 = at(pos);
-    if (b0 < 0x80) return 1;
-    size_t length;
-    unsigned char low = 0x80;   // range of the second byte, narrowed where
-    unsigned char high = 0xBF;  // overlong forms, surrogates or > U+10FFFF lie
-    if (b0 >= 0xC2 && b0 <= 0xDF) {
-        length = 2;
-    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-        length = 3;
-        if (b0 == 0xE0) low = 0xA0;
-        if (b0 == 0xED) high = 0x9F;
-    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-        length = 4;
-        if (b0 == 0xF0) low = 0x90;
-        if (b0 == 0xF4) high = 0x8F;
-    } else {
-        return 0;
-    }
-    if (pos + length > text.size()) return 0;
-    if (at(pos + 1) < low || at(pos + 1) > high) return 0;
-    for (size_t i = 2; i < length; ++i) {
-        if (!IsContinuation(at(pos + i))) return 0;
-    }
-    return length;
+    const text::Decoded d = text::DecodeUtf8(text.data() + pos, text.data() + text.size());
+    return d.code_point == text::kInvalidByte ? 0 : d.length;
 }
 
 uint32_t Utf8CodePoint(std::string_view text, size_t pos) {
-    const size_t length = Utf8Length(text, pos);
-    const auto at = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(text[i])); };
-    switch (length) {
-    case 1: return at(pos);
-    case 2: return (at(pos) & 0x1F) << 6 | (at(pos + 1) & 0x3F);
-    case 3: return (at(pos) & 0x0F) << 12 | (at(pos + 1) & 0x3F) << 6 | (at(pos + 2) & 0x3F);
-    case 4:
-        return (at(pos) & 0x07) << 18 | (at(pos + 1) & 0x3F) << 12 | (at(pos + 2) & 0x3F) << 6 |
-               (at(pos + 3) & 0x3F);
-    default: return 0xFFFD;
-    }
+    const text::Decoded d = text::DecodeUtf8(text.data() + pos, text.data() + text.size());
+    return d.code_point == text::kInvalidByte ? 0xFFFD : d.code_point;
 }
 
 // Bytes of the code page 932 character at text[pos]: a lead byte takes the
 // next byte with it, unless that is a line end or there is none (the
 // formatter measures such a lead byte alone, and so does a position).
 size_t Cp932Length(std::string_view text, size_t pos) {
-    if (!IsCp932Lead(static_cast<unsigned char>(text[pos])) || pos + 1 >= text.size()) return 1;
+    if (!IsCp932LeadByte(static_cast<unsigned char>(text[pos])) || pos + 1 >= text.size()) return 1;
     const char next = text[pos + 1];
     return (next == '\0' || next == '\r' || next == '\n') ? 1 : 2;
 }
