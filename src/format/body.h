@@ -12,10 +12,34 @@
 #include "format/assemble.h"
 #include "paragraph/classify.h"
 #include "paragraph/header.h"
+#include "settings/terminate.h"
 #include "text/line_buffer.h"
 #include "text/text.h"
 
 namespace lumo {
+
+// The caller's three records as a call works on them: copies whose text
+// fields are sure to end inside their fields.
+struct CallRecords {
+    CallRecords(const IndentSettings &indent_record, const FoldSettings &fold_record,
+                const HeaderSettings &header_record)
+        : indent(indent_record), fold(fold_record), header(header_record) {
+        TerminateFields(&indent);
+        TerminateFields(&fold);
+        TerminateFields(&header);
+    }
+    IndentSettings indent;
+    FoldSettings fold;
+    HeaderSettings header;
+};
+
+// The one change classification makes to the indent record (the fixed
+// column lowered to 255) goes back to the caller's record when the call ends.
+struct FixedColumnWriteBack {
+    IndentSettings *record;
+    const IndentSettings &copy;
+    ~FixedColumnWriteBack() { record->fixed_indent_column = copy.fixed_indent_column; }
+};
 
 
 // The caller's output buffer. Once one part does not fit, the output stays

@@ -7,28 +7,18 @@
 #include <new>
 
 #include "format/body.h"
-#include "settings/terminate.h"
 
 namespace lumo {
-
 
 int32_t MultiLines(FormatRequest *request, IndentSettings *indent_record,
                    FoldSettings *fold_record, HeaderSettings *header_record) {
     if (fold_record->foldnum == 0) return FORMAT_FOLD_ZERO;
 
-    // Work on copies whose text fields are sure to end inside their fields;
-    // the one change classification makes to the record is written back.
-    IndentSettings indent = *indent_record;
-    FoldSettings fold = *fold_record;
-    HeaderSettings header = *header_record;
-    TerminateFields(&indent);
-    TerminateFields(&fold);
-    TerminateFields(&header);
-    struct WriteBack {
-        IndentSettings *record;
-        const IndentSettings &copy;
-        ~WriteBack() { record->fixed_indent_column = copy.fixed_indent_column; }
-    } write_back{indent_record, indent};
+    CallRecords records(*indent_record, *fold_record, *header_record);
+    IndentSettings &indent = records.indent;
+    const FoldSettings &fold = records.fold;
+    const HeaderSettings &header = records.header;
+    const FixedColumnWriteBack write_back{indent_record, indent};
 
     const CodePage cp;
     const std::unique_ptr<const CallTables> tables(new (std::nothrow) CallTables(cp, fold, indent));

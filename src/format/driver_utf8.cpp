@@ -8,7 +8,6 @@
 
 #include "format/body.h"
 #include "paragraph/prefix_utf8.h"
-#include "settings/terminate.h"
 #include "text/line_image.h"
 #include "text/spelt_records.h"
 
@@ -83,28 +82,18 @@ struct Utf8Call {
 int32_t MultiLinesUtf8(FormatRequest *request, IndentSettings *indent_record, FoldSettings *fold_record,
                        HeaderSettings *header_record, text::Ambiguous ambiguous) {
     if (fold_record->foldnum == 0) return FORMAT_FOLD_ZERO;
-    IndentSettings indent = *indent_record;
-    FoldSettings fold = *fold_record;
-    HeaderSettings header = *header_record;
-    TerminateFields(&indent);
-    TerminateFields(&fold);
-    TerminateFields(&header);
-
+    const CallRecords records(*indent_record, *fold_record, *header_record);
     const text::UnicodeData *data = text::UnicodeData::Get();
     if (data == nullptr) return FORMAT_NO_MEMORY;
     const CodePage cp;
-    std::unique_ptr<Utf8Call> call(new (std::nothrow) Utf8Call(cp, *data, indent, fold, ambiguous));
+    std::unique_ptr<Utf8Call> call(new (std::nothrow) Utf8Call(cp, *data, records.indent, records.fold, ambiguous));
     if (call == nullptr) return FORMAT_NO_MEMORY;
-    struct WriteBack {
-        IndentSettings *record;
-        const IndentSettings &copy;
-        ~WriteBack() { record->fixed_indent_column = copy.fixed_indent_column; }
-    } write_back{indent_record, call->indent};
+    const FixedColumnWriteBack write_back{indent_record, call->indent};
 
     const char *source = request->source != nullptr ? request->source : "";
     OutputSink output(request->output, request->capacity);
     const FoldContext context{cp, request->tab_width, call->fold, &call->tables.fold};
-    const BodyCall body{header, context, call->tables.classify, &call->indent, &output};
+    const BodyCall body{records.header, context, call->tables.classify, &call->indent, &output};
     Utf8Lines lines(cp, call->alphabet);
     return FormatBody(body, source, &lines);
 }
