@@ -12,6 +12,7 @@
 #include <new>
 #include <string_view>
 
+#include "text/alphabet.h"
 #include "text/text.h"
 #include "paragraph/bind.h"
 #include "paragraph/classify.h"
@@ -19,6 +20,7 @@
 #ifdef LUMOTEXT_UNICODE
 #include "paragraph/bind_utf8.h"
 #include "paragraph/prefix_utf8.h"
+#include "paragraph/utf8_indent.h"
 #include "text/line_image.h"
 #include "text/spelt_records.h"
 #include "text/utf8.h"
@@ -55,17 +57,7 @@ struct Head {
 #ifdef LUMOTEXT_UNICODE
 // How a UTF-8 text is spelt for the decisions: the alphabet of the rules'
 // sets, built once, and the image of the line being decided on.
-struct Utf8Spelling {
-    Utf8Spelling(const text::UnicodeData &data, const IndentSettings &indent_utf8, text::Ambiguous ambiguous)
-        : alphabet(data, ambiguous), image(alphabet) {
-        text::CollectSets(indent_utf8, nullptr, &alphabet);
-        text::SpellRecord(alphabet, indent_utf8, &spelt);
-    }
-    text::Alphabet alphabet;
-    text::LineImage image;
-    IndentSettings spelt;  // the rules' record in the alphabet
-    LineBuffer prefix;     // the UTF-8 prefix of the line
-};
+using Utf8Spelling = Utf8Indent;
 #else
 struct Utf8Spelling {};
 #endif
@@ -163,7 +155,7 @@ bool IsAsciiWordByte(unsigned char c) { return (c >= '0' && c <= '9') || ((c | 0
 // In a UTF-8 line's image, a one-column letter that code page 932 lacks
 // (é, or α drawn narrow) is spelt as one byte that word wrap counts as a
 // letter; the run of a word takes it too.
-constexpr unsigned char kImageLetter = 0xFD;
+constexpr unsigned char kImageLetter = text::Alphabet::kNarrowLetter;
 
 // The columns taken by what folding would have had to move to the next line
 // together at p, up to where its last character starts: a run of ASCII
@@ -225,37 +217,19 @@ std::string BytesOfPrefix(BlockBinder::Tables *tables, const std::string &prefix
     return std::string();
 }
 
-// Which characters binding strips at the head of a joined line.
-struct Blanks {
-    bool narrow, wide, tab;
-};
-
 // The bytes of the blank at read (read < end), 0 when there is none. In
 // UTF-8 a blank is a space, U+3000 or a tab and the marks that extend it, as
 // the library's UTF-8 binding has it.
-size_t BlankAt(const BlockBinder::Tables &tables, const Blanks &blanks, const char *read, const char *end) {
+// sub_styles selects the blanks (SUB_BLANK_*).
+size_t BlankAt(const BlockBinder::Tables &tables, uint32_t sub_styles, const char *read, const char *end) {
 #ifdef LUMOTEXT_UNICODE
-    if (tables.utf8 != nullptr) {
-        const text::Decoded d = text::DecodeUtf8(read, end);
-        const bool blank = (d.code_point == ' ' && blanks.narrow) || (d.code_point == 0x3000 && blanks.wide) ||
-                           (d.code_point == '\t' && blanks.tab);
-        if (!blank) return 0;
-        const text::UnicodeData &data = tables.utf8->alphabet.data();
-        const char *next = read + d.length;
-        while (next < end) {
-            const text::Decoded mark = text::DecodeUtf8(next, end);
-            if (mark.code_point == text::kInvalidByte ||
-                !(data.Info(mark.code_point).flags & text::CodePointInfo::kExtends)) {
-                break;
-            }
-            next += mark.length;
-        }
-        return static_cast<size_t>(next - read);
-    }
+    if (tables.utf8 != nullptr) return Utf8BlankLength(tables.utf8->alphabet.data(), sub_styles, read, end);
 #endif
     (void)end;  // a code page 932 blank is looked at only up to the block's NUL
-    if ((blanks.narrow && *read == ' ') || (blanks.tab && *read == '\t')) return 1;
-    if (blanks.wide && tables.cp.CharLength(read) == 2 && read[0] == '\x81' && read[1] == '\x40') return 2;
+    if (((sub_styles & SUB_BLANK_NARROW) && *read == ' ') || ((sub_styles & SUB_BLANK_TAB) && *read == '\t')) return 1;
+    if ((sub_styles & SUB_BLANK_WIDE) && tables.cp.CharLength(read) == 2 && read[0] == '\x81' && read[1] == '\x40') {
+        return 2;
+    }
     return 0;
 }
 
@@ -381,8 +355,6 @@ void BlockBinder::Join(std::string *out) const {
     const IndentSettings &indent = tables_->indent;
     const bool strip = (indent.styles & STYLE_STRIP_HEAD_SPACE) &&
                        (!(state_.block_flags & LINE_ITEMISED) || (indent.styles & STYLE_STRIP_WHEN_INDENT));
-    const Blanks blanks{(indent.sub_styles & SUB_BLANK_NARROW) != 0, (indent.sub_styles & SUB_BLANK_WIDE) != 0,
-                        (indent.sub_styles & SUB_BLANK_TAB) != 0};
     // The prefix as the block's own bytes spell it.
     const std::string &prefix = tables_->utf8 != nullptr ? state_.prefix_utf8 : state_.prefix;
     const char *read = state_.block.c_str();
@@ -397,7 +369,7 @@ void BlockBinder::Join(std::string *out) const {
             std::memcmp(read, prefix.data(), prefix.size()) == 0) {
             read += prefix.size();
         }
-        for (size_t blank; strip && read < end && (blank = BlankAt(*tables_, blanks, read, end)) != 0;) {
+        for (size_t blank; strip && read < end && (blank = BlankAt(*tables_, indent.sub_styles, read, end)) != 0;) {
             read += blank;
         }
     }

@@ -11,25 +11,12 @@
 #include "paragraph/classify.h"
 #include "paragraph/join.h"
 #include "paragraph/prefix_utf8.h"
+#include "paragraph/utf8_indent.h"
 #include "settings/terminate.h"
-#include "text/line_image.h"
-#include "text/spelt_records.h"
 #include "text/utf8.h"
 
 namespace lumo {
 namespace {
-
-struct BindCall {
-    BindCall(const text::UnicodeData &data, const IndentSettings &indent_utf8, text::Ambiguous ambiguous)
-        : alphabet(data, ambiguous), image(alphabet) {
-        text::CollectSets(indent_utf8, nullptr, &alphabet);
-        text::SpellRecord(alphabet, indent_utf8, &indent);
-    }
-    text::Alphabet alphabet;
-    IndentSettings indent;
-    text::LineImage image;
-    LineBuffer prefix;
-};
 
 // The longest start of prefix that fits a LineJob's prefix field and ends
 // between characters.
@@ -46,12 +33,30 @@ size_t FittingLength(const char *prefix, size_t length) {
 
 }  // namespace
 
+size_t Utf8BlankLength(const text::UnicodeData &data, uint32_t sub_styles, const char *p, const char *end) {
+    const text::Decoded d = text::DecodeUtf8(p, end);
+    const bool blank = (d.code_point == ' ' && (sub_styles & SUB_BLANK_NARROW)) ||
+                       (d.code_point == 0x3000 && (sub_styles & SUB_BLANK_WIDE)) ||
+                       (d.code_point == '\t' && (sub_styles & SUB_BLANK_TAB));
+    if (!blank) return 0;
+    const char *next = p + d.length;
+    while (next < end) {
+        const text::Decoded mark = text::DecodeUtf8(next, end);
+        if (mark.code_point == text::kInvalidByte ||
+            !(data.Info(mark.code_point).flags & text::CodePointInfo::kExtends)) {
+            break;
+        }
+        next += mark.length;
+    }
+    return static_cast<size_t>(next - p);
+}
+
 int32_t BindUtf8(LineJob *job, IndentSettings *indent_record, text::Ambiguous ambiguous) {
     IndentSettings indent = *indent_record;
     TerminateFields(&indent);
     const text::UnicodeData *data = text::UnicodeData::Get();
     if (data == nullptr) return FORMAT_NO_MEMORY;
-    const std::unique_ptr<BindCall> call(new (std::nothrow) BindCall(*data, indent, ambiguous));
+    const std::unique_ptr<Utf8Indent> call(new (std::nothrow) Utf8Indent(*data, indent, ambiguous));
     if (call == nullptr) return FORMAT_NO_MEMORY;
 
     const char *text = job->text != nullptr ? job->text : "";
@@ -60,9 +65,9 @@ int32_t BindUtf8(LineJob *job, IndentSettings *indent_record, text::Ambiguous am
     const char *caller_text = job->text;
     job->text = call->image.text();
     const CodePage cp;
-    ClassifyLine(cp, job, &call->indent);
+    ClassifyLine(cp, job, &call->spelt);
     job->text = caller_text;
-    indent_record->fixed_indent_column = call->indent.fixed_indent_column;
+    indent_record->fixed_indent_column = call->spelt.fixed_indent_column;
     size_t prefix_length = 0;
     if (!Utf8Prefix(cp, job->prefix, call->image, text, &call->prefix, &prefix_length)) return FORMAT_NO_MEMORY;
     const char *prefix = call->prefix.data();
@@ -74,25 +79,9 @@ int32_t BindUtf8(LineJob *job, IndentSettings *indent_record, text::Ambiguous am
     const bool strip = (indent.styles & STYLE_STRIP_HEAD_SPACE) &&
                        (!(job->flags & LINE_ITEMISED) || (indent.styles & STYLE_STRIP_WHEN_INDENT));
     const uint32_t sub = indent.sub_styles;
-    JoinLines(text, job->output, prefix, prefix_length, strip, job->newline, [&](const char *p) {
-        // A decode never reads past a NUL, which continues no character.
-        const text::Decoded d = text::DecodeUtf8(p, p + 4);
-        const bool blank = (d.code_point == ' ' && (sub & SUB_BLANK_NARROW)) ||
-                           (d.code_point == 0x3000 && (sub & SUB_BLANK_WIDE)) ||
-                           (d.code_point == '\t' && (sub & SUB_BLANK_TAB));
-        if (!blank) return p;
-        // The marks that extend the blank's cluster go with it.
-        const char *next = p + d.length;
-        while (*next != '\0') {
-            const text::Decoded mark = text::DecodeUtf8(next, next + 4);
-            if (mark.code_point == text::kInvalidByte ||
-                !(data->Info(mark.code_point).flags & text::CodePointInfo::kExtends)) {
-                break;
-            }
-            next += mark.length;
-        }
-        return next;
-    });
+    const char *text_end = text + std::strlen(text);
+    JoinLines(text, job->output, prefix, prefix_length, strip, job->newline,
+              [&](const char *p) { return p + Utf8BlankLength(*data, sub, p, text_end); });
     return 0;
 }
 

@@ -32,9 +32,7 @@ void Alphabet::Add(uint32_t code_point) {
         if (IsControl(code_point)) control_named_[code_point] = true;
         return;
     }
-    for (size_t i = 0; i < count_; ++i) {
-        if (entries_[i].code_point == code_point) return;
-    }
+    if (count_ == kMaxEntries) Compact();
     if (count_ == kMaxEntries) return;  // beyond this the character is its stand-in
     entries_[count_++] = {code_point, 0, static_cast<uint8_t>(width), (info.flags & CodePointInfo::kLetter) != 0};
 }
@@ -51,33 +49,41 @@ void Alphabet::Collect(const char *utf8, size_t size) {
     }
 }
 
-void Alphabet::Seal() {
+void Alphabet::Compact() {
     std::sort(entries_, entries_ + count_,
               [](const Entry &a, const Entry &b) { return a.code_point < b.code_point; });
+    count_ = static_cast<size_t>(
+        std::unique(entries_, entries_ + count_,
+                    [](const Entry &a, const Entry &b) { return a.code_point == b.code_point; }) -
+        entries_);
+}
+
+// The n-th code for a wide character: lead byte by lead byte, trail bytes
+// 0x80 to 0xFC, which no word class holds.
+constexpr size_t kTrails = 0xFD - 0x80;
+constexpr uint16_t WideCode(size_t n) {
+    return static_cast<uint16_t>(kWideLeads[n / kTrails] << 8 | (0x80 + n % kTrails));
+}
+// The last of them is the wide stand-in.
+constexpr size_t kWideCodes = sizeof kWideLeads * kTrails - 1;
+static_assert(WideCode(kWideCodes) == Alphabet::kWideOther, "the wide stand-in is the last wide code");
+
+void Alphabet::Seal() {
+    Compact();
     size_t narrow = 0;
     size_t wide = 0;
-    constexpr size_t kTrails = 0xFD - 0x80;  // trail bytes 0x80 to 0xFC, which no word class holds
     for (size_t i = 0; i < count_; ++i) {
         Entry &e = entries_[i];
         if (e.width == 2) {
-            for (; wide < sizeof kWideLeads * kTrails; ++wide) {
-                const auto code = static_cast<uint16_t>(kWideLeads[wide / kTrails] << 8 | (0x80 + wide % kTrails));
-                if (code != kWideOther) break;
-            }
-            if (wide < sizeof kWideLeads * kTrails) {
-                e.code = static_cast<uint16_t>(kWideLeads[wide / kTrails] << 8 | (0x80 + wide % kTrails));
-                ++wide;
-            }
-        } else {
-            while (narrow < sizeof kNarrowBytes && kNarrowBytes[narrow] < 0x80 &&
-                   control_named_[kNarrowBytes[narrow]]) {
-                ++narrow;
-            }
-            if (narrow < sizeof kNarrowBytes) {
-                e.code = kNarrowBytes[narrow];
-                if (e.code < 0x80) control_taken_[e.code] = controls_taken_ = true;
-                ++narrow;
-            }
+            if (wide < kWideCodes) e.code = WideCode(wide++);
+            continue;
+        }
+        while (narrow < sizeof kNarrowBytes && kNarrowBytes[narrow] < 0x80 && control_named_[kNarrowBytes[narrow]]) {
+            ++narrow;
+        }
+        if (narrow < sizeof kNarrowBytes) {
+            e.code = kNarrowBytes[narrow++];
+            if (e.code < 0x80) control_taken_[e.code] = controls_taken_ = true;
         }
     }
 }

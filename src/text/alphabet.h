@@ -58,6 +58,7 @@ private:
     static constexpr size_t kMaxEntries = 1024;
 
     void Add(uint32_t code_point);
+    void Compact();  // sorted by code point, each once
     const Entry *Find(uint32_t code_point) const;
     size_t SpellOne(uint32_t code_point, char *out) const;
 

@@ -24,18 +24,33 @@ bool LineImage::Reserve(size_t length) {
     return image_.Reserve(length + 2) && offsets_.Reserve((length + 2) * sizeof(uint32_t));
 }
 
-inline void LineImage::Emit(uint16_t code, uint32_t offset) {
-    auto *offsets = reinterpret_cast<uint32_t *>(offsets_.data());
-    char *image = image_.data();
-    // The first character also stands for the zero-width ones before it.
-    offsets[length_] = length_ == 0 ? 0 : offset;
+namespace {
+
+// Writes the image character for code at image[at], its bytes standing for
+// the UTF-8 bytes from offset on; returns the position behind it.
+inline size_t Emit(uint32_t *offsets, unsigned char *image, size_t at, uint16_t code, uint32_t offset) {
+    offsets[at] = offset;
     if (code > 0xFF) {
-        image[length_++] = static_cast<char>(code >> 8);
-        offsets[length_] = kTrail;
-        image[length_++] = static_cast<char>(code & 0xFF);
-    } else {
-        image[length_++] = static_cast<char>(code);
+        image[at++] = static_cast<unsigned char>(code >> 8);
+        offsets[at] = LineImage::kTrail;
     }
+    image[at++] = static_cast<unsigned char>(code & 0xFF);
+    return at;
+}
+
+}  // namespace
+
+bool LineImage::Finish(size_t n, size_t length) {
+    auto *offsets = reinterpret_cast<uint32_t *>(offsets_.data());
+    auto *image = reinterpret_cast<unsigned char *>(image_.data());
+    // A line of zero-width characters only still stands for its bytes, and
+    // the first character also stands for the zero-width ones before it.
+    if (n == 0 && length > 0) n = Emit(offsets, image, 0, Alphabet::kNarrowOther, 0);
+    if (n > 0) offsets[0] = 0;
+    length_ = n;
+    offsets[n] = static_cast<uint32_t>(length);
+    image[n] = '\0';
+    return true;
 }
 
 bool LineImage::Build(const char *utf8, size_t length) {
@@ -47,15 +62,6 @@ bool LineImage::Build(const char *utf8, size_t length) {
     const auto *const start = reinterpret_cast<const unsigned char *>(utf8);
     const auto *const end = start + length;
     size_t n = 0;
-    const auto emit = [offsets, image](size_t at, uint16_t code, uint32_t offset) {
-        offsets[at] = offset;
-        if (code > 0xFF) {
-            image[at++] = static_cast<unsigned char>(code >> 8);
-            offsets[at] = kTrail;
-        }
-        image[at++] = static_cast<unsigned char>(code & 0xFF);
-        return at;
-    };
     for (const unsigned char *p = start; p < end;) {
         // Kana and kanji: three bytes each, spelt as two by one lookup.
         while (end - p >= 3 && (p[0] & 0xF0) == 0xE0 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80 &&
@@ -75,7 +81,7 @@ bool LineImage::Build(const char *utf8, size_t length) {
         const auto offset = static_cast<uint32_t>(p - start);
         if (byte < 0x80) {
             if (!ascii_as_itself) {  // a control byte may be spelt otherwise
-                n = emit(n, alphabet_.CodeOf(byte, data_.Info(byte), 1), offset);
+                n = Emit(offsets, image, n, alphabet_.CodeOf(byte, data_.Info(byte), 1), offset);
                 ++p;
                 continue;
             }
@@ -97,26 +103,19 @@ bool LineImage::Build(const char *utf8, size_t length) {
         p += d.length;
         const uint32_t cp = d.code_point;
         if (cp == kInvalidByte) {
-            n = emit(n, Alphabet::kNarrowOther, offset);
+            n = Emit(offsets, image, n, Alphabet::kNarrowOther, offset);
             continue;
         }
         if (cp < 0x10000 && spellings[cp] != 0) {
-            n = emit(n, spellings[cp], offset);
+            n = Emit(offsets, image, n, spellings[cp], offset);
             continue;
         }
         const CodePointInfo info = data_.Info(cp);
         if (info.flags & CodePointInfo::kJoins) return BuildClusters(utf8, length);
         const unsigned width = info.Width(mode_);
-        if (width != 0) n = emit(n, alphabet_.CodeOf(cp, info, width), offset);
+        if (width != 0) n = Emit(offsets, image, n, alphabet_.CodeOf(cp, info, width), offset);
     }
-    // A line of zero-width characters only still stands for its bytes.
-    if (n == 0 && length > 0) n = emit(n, Alphabet::kNarrowOther, 0);
-    // The first character also stands for the zero-width ones before it.
-    if (n > 0) offsets[0] = 0;
-    length_ = n;
-    offsets[n] = static_cast<uint32_t>(length);
-    image[n] = '\0';
-    return true;
+    return Finish(n, length);
 }
 
 bool LineImage::BuildClusters(const char *utf8, size_t length) {
@@ -162,13 +161,15 @@ bool LineImage::BuildClusters(const char *utf8, size_t length) {
     if (U_FAILURE(status)) return false;
     for (int32_t b = ubrk_first(breaker_); b != UBRK_DONE; b = ubrk_next(breaker_)) starts[unit_at[b]] = 1;
 
-    length_ = 0;
+    auto *offsets = reinterpret_cast<uint32_t *>(offsets_.data());
+    auto *image = reinterpret_cast<unsigned char *>(image_.data());
+    size_t n = 0;
     for (size_t start = 0; start < length;) {
         size_t next = start + 1;
         while (next < length && !starts[next]) ++next;
         const Decoded first = DecodeUtf8(utf8 + start, utf8 + next);
         if (first.code_point == kInvalidByte) {
-            Emit(Alphabet::kNarrowOther, static_cast<uint32_t>(start));
+            n = Emit(offsets, image, n, Alphabet::kNarrowOther, static_cast<uint32_t>(start));
         } else {
             const CodePointInfo info = data_.Info(first.code_point);
             unsigned width = info.Width(mode_);
@@ -178,14 +179,14 @@ bool LineImage::BuildClusters(const char *utf8, size_t length) {
                 p += d.length;
                 if (d.code_point == 0xFE0F || (data_.Info(d.code_point).flags & CodePointInfo::kEmoji)) width = 2;
             }
-            if (width != 0) Emit(alphabet_.CodeOf(first.code_point, info, width), static_cast<uint32_t>(start));
+            if (width != 0) {
+                n = Emit(offsets, image, n, alphabet_.CodeOf(first.code_point, info, width),
+                         static_cast<uint32_t>(start));
+            }
         }
         start = next;
     }
-    if (length_ == 0 && length > 0) Emit(Alphabet::kNarrowOther, 0);
-    reinterpret_cast<uint32_t *>(offsets_.data())[length_] = static_cast<uint32_t>(length);
-    image_.data()[length_] = '\0';
-    return true;
+    return Finish(n, length);
 }
 
 }  // namespace lumo::text

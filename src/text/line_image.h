@@ -38,7 +38,8 @@ public:
 
 private:
     bool Reserve(size_t length);
-    void Emit(uint16_t code, uint32_t offset);
+    // Ends an image of n bytes for a line of length UTF-8 bytes.
+    bool Finish(size_t n, size_t length);
     bool BuildClusters(const char *utf8, size_t length);
 
     const Alphabet &alphabet_;

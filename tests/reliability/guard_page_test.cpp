@@ -20,7 +20,9 @@
 
 namespace {
 
+using lumo_test::FillWithoutNul;
 using lumo_test::GuardedBlock;
+using lumo_test::Place;
 using lumo_test::Hex;
 using lumo_test::Sjis;
 using Guard = GuardedBlock::Guard;
@@ -136,19 +138,6 @@ TEST(GuardPages, FoldColumnZeroWritesNothing) {
     HeaderSettings header = lumo_fold::NoHeader();
     FormatRequest request{FORMAT_REQUEST_SIZE, source.data(), output.data(), 0, 8, 80};
     EXPECT_EQ(LumoMultiLines(&request, &indent, &fold, &header), FORMAT_FOLD_ZERO);
-}
-
-// Fills a text field to its last byte, no NUL anywhere in it.
-template <size_t N>
-void FillWithoutNul(char (&field)[N], const std::string &unit) {
-    for (size_t i = 0; i < N; ++i) field[i] = unit[i % unit.size()];
-}
-
-// A record copied so that it ends (kAfter) or begins (kBefore) at the guard.
-template <typename Record>
-Record *Place(GuardedBlock *block, const Record &record) {
-    std::memcpy(block->data(), &record, sizeof record);
-    return reinterpret_cast<Record *>(block->data());
 }
 
 // The records and the request themselves against the guard, their last text

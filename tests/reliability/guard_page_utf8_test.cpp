@@ -18,7 +18,9 @@
 
 namespace {
 
+using lumo_test::FillWithoutNul;
 using lumo_test::GuardedBlock;
+using lumo_test::Place;
 using Guard = GuardedBlock::Guard;
 
 constexpr Guard kGuards[] = {Guard::kAfter, Guard::kBefore};
@@ -98,19 +100,8 @@ TEST(GuardPagesUtf8, BindingWritesAtMostTheTextAndItsNul) {
     }
 }
 
-// Fills a text field to its last byte with a three-byte character, the last
-// one cut by the field's end.
-template <size_t N>
-void FillWithoutNul(char (&field)[N], const std::string &unit) {
-    for (size_t i = 0; i < N; ++i) field[i] = unit[i % unit.size()];
-}
-
-template <typename Record>
-Record *Place(GuardedBlock *block, const Record &record) {
-    std::memcpy(block->data(), &record, sizeof record);
-    return reinterpret_cast<Record *>(block->data());
-}
-
+// The set fields are filled with three-byte characters, the last one cut by
+// the field's end.
 TEST(GuardPagesUtf8, RecordsAreNotReadBeyondTheirEnds) {
     Records r = Utf8Preset(12);
     r.indent.styles |= STYLE_INDENT_STRINGS;

@@ -84,4 +84,17 @@ private:
     char *data_ = nullptr;
 };
 
+// Fills a text field to its last byte, no NUL anywhere in it.
+template <size_t N>
+void FillWithoutNul(char (&field)[N], const std::string &unit) {
+    for (size_t i = 0; i < N; ++i) field[i] = unit[i % unit.size()];
+}
+
+// A record copied so that it ends (kAfter) or begins (kBefore) at the guard.
+template <typename Record>
+Record *Place(GuardedBlock *block, const Record &record) {
+    std::memcpy(block->data(), &record, sizeof record);
+    return reinterpret_cast<Record *>(block->data());
+}
+
 }  // namespace lumo_test
