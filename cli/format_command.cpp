@@ -1,35 +1,18 @@
-// The "format" command: its option table and help, the settings from a
-// preset or a slot, and the shared steps read, decode, format, encode, write.
-// Each step either succeeds or stops the command with a message; the output
-// is written only after the last one.
+// The "format" command: its option table and help; the work is the
+// library's stream, fed one input after the other.
 #include "format_command.h"
 
-#include "utf8_settings.h"
-
-#include <memory>
 #include <new>
-#include <vector>
 #include <string>
 
-#include "formatter.h"
-#include "piece_format.h"
+#include "text_options.h"
 #include "text_pipeline.h"
 
 namespace lumo::cli {
 namespace {
 
-constexpr uint32_t kMaxFold = 65535;
-constexpr uint32_t kMaxTab = 255;
-
 const OptionSpec kFormatOptions[] = {
-    {"preset", '\0', "N",
-     "formatting preset (default 2):\n"
-     "  0  items and paragraphs; quotes and emphasis\n"
-     "     are ordinary text\n"
-     "  1  as 2, but quoted lines and the header block\n"
-     "     (the lines up to the first empty line) are\n"
-     "     copied unchanged\n"
-     "  2  items, paragraphs, quotes and emphasis"},
+    kPresetOption,
     kSlotOption,
     kWidthOption,
     kVendorOption,
@@ -37,10 +20,8 @@ const OptionSpec kFormatOptions[] = {
      "fold column in display columns, 1 to 65535\n"
      "(default 70); a full-width character takes 2;\n"
      "with --slot it replaces the slot's fold column"},
-    {"tab", '\0', "N",
-     "distance between tab stops, 0 to 255 (default 8);\n"
-     "0 counts a tab as one column"},
-    {"encoding", '\0', "ENC", "auto, utf-8 or sjis (default auto); see below"},
+    kTabOption,
+    kEncodingOption,
     kAmbiguousOption,
     kOutputOption,
     kInPlaceOption,
@@ -64,9 +45,9 @@ const char kDescription[] =
     "ten setting slots of the settings store (--slot), which 'lumotext slot'\n"
     "lists, shows and changes.\n"
     "\n"
-    "The text is read, folded and written in pieces of whole lines, on two\n"
-    "cores, so a text of any size takes little memory and a pipe's lines go out\n"
-    "as they come. Without FILE, or with \"-\", standard input is read. The\n"
+    "The text is read, folded and written as it streams, pieces of whole lines\n"
+    "on two cores, so a text of any size takes little memory and a pipe's lines\n"
+    "go out as they come. Without FILE, or with \"-\", standard input is read. The\n"
     "results of several FILEs go to standard output one after the other, or to\n"
     "the file given with --output; --in-place rewrites each FILE instead, and\n"
     "--check only says which FILEs would change.\n";
@@ -74,7 +55,6 @@ const char kDescription[] =
 const char kDetails[] =
     "Encodings (--encoding):\n"
     "  auto    UTF-8 when the input is valid UTF-8, else Shift-JIS\n"
-#ifdef LUMOTEXT_UNICODE
     "  utf-8   formatted as it is: a character is a grapheme cluster (a kana\n"
     "          with its dakuten, an emoji with its modifiers, a flag), never\n"
     "          broken; every character is kept, and so is a byte that is not\n"
@@ -88,24 +68,15 @@ const char kDetails[] =
     "  wide    always 2;  narrow  always 1\n"
     "The variants that input methods type (〜 and ～, − and －, ¢ and ￠ ...)\n"
     "count as one character for the settings' character sets.\n"
-#else
-    "  utf-8   converted to Shift-JIS (code page 932) for formatting and back\n"
-    "          (this build has no Unicode data); a character that code page 932\n"
-    "          cannot hold exactly is an error naming its line and column, and\n"
-    "          nothing is written; --ambiguous has no effect\n"
-    "  sjis    Shift-JIS (code page 932), formatted and written byte for byte\n"
-#endif
     "The output is in the encoding of the input. A UTF-8 byte order mark at the\n"
     "start of the input is kept at the start of the output. Every line keeps its\n"
-    "own line end (LF, CR LF or CR) on each of its folded lines; a last line\n"
-    "without one takes that of the line before it, and a text without any line\n"
-    "end is folded with the platform's (LF; CR LF on Windows). With auto the\n"
-    "encoding is decided by the first part of the text that is not ASCII; bytes\n"
-#ifdef LUMOTEXT_UNICODE
-    "further on that are not UTF-8 are then kept as they are.\n"
-#else
-    "further on that are not UTF-8 are then an error.\n"
-#endif
+    "own line end (LF, CR LF or CR) on each of its folded lines, and a last line\n"
+    "without one stays without one; a text without any line end is folded with\n"
+    "the platform's (LF; CR LF on Windows). With auto the encoding is decided\n"
+    "by the first part of the text that is not ASCII; bytes further on that\n"
+    "are not UTF-8 are then kept as they are. A line longer than a megabyte is\n"
+    "folded as it streams in, so its length costs no more memory than its\n"
+    "folded form.\n"
     "\n"
     "A line whose continuation prefix (an item's or a quotation's) would fill\n"
     "the whole fold column is folded without it, with a warning naming the line\n"
@@ -145,40 +116,20 @@ const char kExamples[] =
     "  lumotext format --fold 60 --check notes/*.txt\n";
 
 int RunFormatCommand(const ParsedCommand &command, const Console &console) {
-    FormatOptions options;
+    TextSettings settings;
     std::string error;
-    if (!ReadFormatOptions(command, &options, &error)) return UsageError(console, error, &kFormatCommand);
-    return RunFormat(options, console);
-}
-
-int Steps(const FormatOptions &options, const Console &console) {
-    // The settings come first: a slot that cannot be used stops the command
-    // before any input is read.
-    FormatSettings settings;
-    if (options.slot.slot < 0) {
-        settings = SettingsFromPreset(options.preset, options.fold, options.tab_width);
-    } else {
-        std::string error;
-        if (!SettingsFromSlot(options.slot, options.fold_given ? &options.fold : nullptr, options.tab_width,
-                              &settings, &error)) {
-            return Failure(console, error);
-        }
+    if (!ReadTextSettings(command, &settings, &error)) return UsageError(console, error, &kFormatCommand);
+    settings.options.strict = command.Has("strict");
+    try {
+        // A slot that cannot be used stops the command before any input is read.
+        if (!LoadTextSlot(&settings, &error)) return Failure(console, error);
+        TextJob job;
+        job.mode = LUMO_FORMAT;
+        job.options = settings.options;
+        return TransformText(settings.files, console, job);
+    } catch (const std::bad_alloc &) {
+        return Failure(console, "out of memory");
     }
-    // One context per core, each with its own converter.
-    const auto make = [&] {
-        std::vector<PieceTransform> transforms;
-        for (int worker = 0; worker < 2; ++worker) {
-            auto context = std::make_shared<PieceContext>();
-            context->settings = settings;
-            context->strict = options.strict;
-            context->settings.ambiguous = options.ambiguous;
-            transforms.push_back([context](const Piece &piece, PieceOutput *out) {
-                return FormatPiece(context.get(), piece.encoding, piece, out);
-            });
-        }
-        return transforms;
-    };
-    return TransformText(options.files, console, settings.header, make);
 }
 
 }  // namespace
@@ -195,39 +146,5 @@ const CommandSpec kFormatCommand = {
     kExamples,
     RunFormatCommand,
 };
-
-bool ReadFormatOptions(const ParsedCommand &command, FormatOptions *options, std::string *error) {
-    uint32_t number = 0;
-    if (const std::string *value = command.Value("preset")) {
-        if (!ParseNumberOption(*value, "preset", 0, LUMO_PRESET_COUNT - 1, &number, error)) return false;
-        options->preset = static_cast<int32_t>(number);
-    }
-    if (const std::string *value = command.Value("fold")) {
-        if (!ParseNumberOption(*value, "fold", 1, kMaxFold, &options->fold, error)) return false;
-        options->fold_given = true;
-    }
-    options->slot.fold_option = true;
-    if (!ReadSlotChoice(command, &options->slot, error)) return false;
-    if (const std::string *value = command.Value("tab")) {
-        if (!ParseNumberOption(*value, "tab", 0, kMaxTab, &options->tab_width, error)) return false;
-    }
-    if (const std::string *value = command.Value("encoding")) {
-        if (!ParseEncoding(*value, &options->files.encoding)) {
-            *error = "--encoding: '" + *value + "' is not one of auto, utf-8, sjis";
-            return false;
-        }
-    }
-    options->strict = command.Has("strict");
-    if (!ReadAmbiguous(command, &options->ambiguous, error)) return false;
-    return ReadTextFiles(command, &options->files, error);
-}
-
-int RunFormat(const FormatOptions &options, const Console &console) {
-    try {
-        return Steps(options, console);
-    } catch (const std::bad_alloc &) {
-        return Failure(console, "out of memory");
-    }
-}
 
 }  // namespace lumo::cli

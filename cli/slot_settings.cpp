@@ -141,10 +141,10 @@ bool IsFailedValue(const FieldSpec &field, const std::vector<std::string> &faile
 }
 
 bool SettingsFromSlot(const SlotChoice &choice, const uint32_t *fold, uint32_t tab_width,
-                      FormatSettings *settings, std::string *error) {
+                      Records *settings, std::string *error) {
     FormatRequest request{};
     request.record_size = FORMAT_REQUEST_SIZE;
-    request.tab_width = tab_width;
+    request.tab_width = tab_width;  // not read by the load
     request.display_width = choice.display_width;
     const char *vendor = choice.vendor.c_str();
     int32_t detail = 0;
@@ -179,8 +179,6 @@ bool SettingsFromSlot(const SlotChoice &choice, const uint32_t *fold, uint32_t t
     default: *error = "slot " + slot + " failed to load at stage " + std::to_string(stage); return false;
     }
     if (fold != nullptr) settings->fold.foldnum = *fold;
-    settings->tab_width = tab_width;
-    settings->display_width = choice.display_width;
     return true;
 }
 

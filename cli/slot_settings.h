@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "command_line.h"
-#include "formatter.h"
+#include "settings/records.h"
 #include "settings_text.h"
 
 namespace lumo::cli {
@@ -44,7 +44,7 @@ bool IsFailedValue(const FieldSpec &field, const std::vector<std::string> &faile
 // derived fold column, so a slot whose own column is unusable still serves.
 // False, with *error set to a sentence that says what to do.
 bool SettingsFromSlot(const SlotChoice &choice, const uint32_t *fold, uint32_t tab_width,
-                      FormatSettings *settings, std::string *error);
+                      Records *records, std::string *error);
 
 // Whether the store can be read. A store that does not exist yet holds no
 // keys and counts as readable; *reason says why another one cannot be read.

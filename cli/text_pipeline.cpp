@@ -15,23 +15,18 @@ namespace {
 struct RunContext {
     const TextFiles &files;
     const Console &console;
-    const HeaderSettings &header;
-    const TransformMaker &make;
-    bool block_ends;
+    const TextJob &job;
 };
 
 int StreamOne(const RunContext &run, const std::string &input, ByteSink *sink) {
     std::string error;
     std::unique_ptr<ByteSource> source = OpenSource(input, run.console.in, &error);
     if (source == nullptr) return Failure(run.console, error);
-    StreamJob job;
-    job.reader.piece_bytes = kPieceBytes;
-    job.reader.encoding = run.files.encoding;
-    job.reader.header = run.header;
-    job.reader.block_ends = run.block_ends;
-    job.input_name = input == "-" ? std::string(kStandardInputName) : input;
-    job.warnings = run.console.err;
-    return StreamText(std::move(source), sink, job, run.make(), run.console.err);
+    TextJob job = run.job;
+    job.encoding = run.files.encoding;
+    job.name = input == "-" ? std::string(kStandardInputName) : input;
+    job.err = run.console.err;
+    return StreamText(source.get(), sink, job);
 }
 
 int Concatenate(const RunContext &run) {
@@ -152,9 +147,8 @@ bool ReadTextFiles(const ParsedCommand &command, TextFiles *files, std::string *
     return true;
 }
 
-int TransformText(const TextFiles &files, const Console &console, const HeaderSettings &header,
-                  const TransformMaker &make, bool block_ends) {
-    const RunContext run{files, console, header, make, block_ends};
+int TransformText(const TextFiles &files, const Console &console, const TextJob &job) {
+    const RunContext run{files, console, job};
     try {
         switch (files.mode) {
         case OutputMode::kInPlace: return InPlace(run);

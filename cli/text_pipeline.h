@@ -4,13 +4,12 @@
 // standard output gets each piece as soon as it and those before it are done.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "command_line.h"
 #include "encoding.h"
-#include "stream_pipeline.h"
+#include "text_stream.h"
 
 namespace lumo::cli {
 
@@ -27,13 +26,6 @@ struct TextFiles {
     Encoding encoding = Encoding::kAuto;
 };
 
-// The size of the pieces that a text is read in.
-constexpr size_t kPieceBytes = size_t{512} << 10;
-
-// New transforms for one input: a command's state must not run on from one
-// file into the next.
-using TransformMaker = std::function<std::vector<PieceTransform>()>;
-
 // Reads the operands and the options --output, --in-place and --check into
 // *files; false, with *error set, for a combination that cannot work.
 bool ReadTextFiles(const ParsedCommand &command, TextFiles *files, std::string *error);
@@ -46,10 +38,8 @@ extern const OptionSpec kCheckOption;
 // Runs the steps and returns the exit status: 0, 1 when some input failed
 // (it is named, and the others are still done where their outputs are their
 // own) or, with kCheck, would change; kExitBrokenPipe, quietly, when
-// standard output is a pipe that was closed. header is the header block
-// that the first piece must hold whole; block_ends asks for pieces that end
-// behind empty lines where they can (PieceReaderSettings::block_ends).
-int TransformText(const TextFiles &files, const Console &console, const HeaderSettings &header,
-                  const TransformMaker &make, bool block_ends = false);
+// standard output is a pipe that was closed. job is what each input is
+// streamed with (its name and encoding are filled in here).
+int TransformText(const TextFiles &files, const Console &console, const TextJob &job);
 
 }  // namespace lumo::cli

@@ -78,6 +78,13 @@ typedef struct HeaderSettings {
     char headerdelimiter[LUMO_DELIMITER_BYTES];
 } HeaderSettings;
 
+/* The three records as one value: what a setting slot or a preset holds. */
+typedef struct LumoRecords {
+    IndentSettings indent;
+    FoldSettings fold;
+    HeaderSettings header;
+} LumoRecords;
+
 #define INDENT_SETTINGS_SIZE 7736u
 #define FOLD_SETTINGS_SIZE 3104u
 #define HEADER_SETTINGS_SIZE 264u

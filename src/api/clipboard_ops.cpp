@@ -9,7 +9,7 @@
 #include <new>
 #include <utility>
 
-#include "format/driver.h"
+#include "engine/library_entries.h"
 #include "text/text.h"
 #include "paragraph/bind.h"
 #include "platform/clipboard.h"
@@ -86,7 +86,7 @@ int32_t FormatClipboard(FormatRequest *request, IndentSettings *indent, FoldSett
         if (output == nullptr) return CLIP_ALLOC_FAILED;
         request->output = output;
         request->capacity = static_cast<uint32_t>(capacity);
-        const int32_t result = MultiLines(request, indent, fold, header);
+        const int32_t result = engine::MultiLines(request, indent, fold, header);
         if (result == FORMAT_NO_MEMORY && !retried_memory) {
             retried_memory = true;
             continue;

@@ -2,7 +2,7 @@
 // the core, the slot store and the clipboard commands that keep the calling
 // conventions and result codes of the C API.
 #include "api/clipboard_ops.h"
-#include "format/driver.h"
+#include "engine/library_entries.h"
 #include "lumotext.h"
 #include "paragraph/bind.h"
 #include "settings/presets.h"
@@ -37,7 +37,7 @@ int32_t LUMOTEXT_STDCALL GetWholeSetting(FormatRequest *request, IndentSettings 
 
 int32_t LUMOTEXT_STDCALL GetWholeSettingGL(FormatRequest *request, int32_t slot, const char *vendor,
                                            int32_t *detail) {
-    lumo::GlobalRecords &global = lumo::Globals();
+    lumo::Records &global = lumo::Globals();
     return GetWholeSetting(request, &global.indent, &global.fold, &global.header, slot, vendor, detail);
 }
 
@@ -49,7 +49,7 @@ int32_t LUMOTEXT_STDCALL SetDefaultWholeSetting(int32_t slot, int32_t preset, co
 
 int32_t LUMOTEXT_STDCALL LumoMultiLines(FormatRequest *request, IndentSettings *indent, FoldSettings *fold,
                                         HeaderSettings *header) {
-    return lumo::MultiLines(request, indent, fold, header);
+    return lumo::engine::MultiLines(request, indent, fold, header);
 }
 
 int32_t LUMOTEXT_STDCALL LumoClipBoard(FormatRequest *request, IndentSettings *indent, FoldSettings *fold,
@@ -58,7 +58,7 @@ int32_t LUMOTEXT_STDCALL LumoClipBoard(FormatRequest *request, IndentSettings *i
 }
 
 int32_t LUMOTEXT_STDCALL LumoClipBoardGL(FormatRequest *request) {
-    lumo::GlobalRecords &global = lumo::Globals();
+    lumo::Records &global = lumo::Globals();
     return LumoClipBoard(request, &global.indent, &global.fold, &global.header);
 }
 
@@ -71,7 +71,7 @@ int32_t LUMOTEXT_STDCALL BindClipBoardGL(void) { return BindClipBoard(&lumo::Glo
 // A zero argument leaves its field alone, so none can be set to 0 this way.
 void LUMOTEXT_STDCALL SetLumoPropertyGL(uint32_t indent_column, uint32_t styles, uint32_t fold_column,
                                         uint32_t fold_flags) {
-    lumo::GlobalRecords &global = lumo::Globals();
+    lumo::Records &global = lumo::Globals();
     if (indent_column != 0) global.indent.fixed_indent_column = indent_column;
     if (styles != 0) global.indent.styles = styles;
     if (fold_column != 0) global.fold.foldnum = fold_column;

@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "text/columns.h"
+
 
 namespace lumo {
 namespace {
@@ -60,10 +62,10 @@ const char *MeasureFold(const CodePage &cp, const char *segment, const char *lin
         const size_t length = cp.CharLength(p);
         if (length == 2) {
             column += 2;
-        } else if (static_cast<unsigned char>(*p) == kTab && tab_width != 0) {
-            column = (column / tab_width + 1) * tab_width;
+        } else if (static_cast<unsigned char>(*p) == kTab) {
+            column = AfterTab(column, tab_width);
         } else {
-            column += 1;  // a tab with a tab width of 0 is one column
+            column += 1;
         }
         p += length;
     }
@@ -76,7 +78,7 @@ const char *FindBreak(const FoldContext &context, uint32_t foldnum, const char *
                       const char *line_end, const char *segment) {
     const CodePage &cp = context.cp;
     const FoldSettings &fold = context.fold;
-    const FoldTables *tables = context.tables;
+    const FoldTables &tables = context.tables;
     const char *fold_position = MeasureFold(cp, segment, line_end, context.tab_width, foldnum);
     if (IsLineEnd(static_cast<unsigned char>(*fold_position))) return line_end;
 
@@ -110,7 +112,7 @@ const char *FindBreak(const FoldContext &context, uint32_t foldnum, const char *
         }
         if (kinsoku && (first_pass || wordwrap_moved)) {
             if (fold.wraptype & WRAP_PUSH_OUT) {
-                const char *moved = PushOutBreak(cp, brk, limit, fold, tables);
+                const char *moved = PushOutBreak(cp, brk, limit, tables);
                 if (moved != nullptr) {
                     if (held.Holds(moved)) return brk;
                     brk = moved;

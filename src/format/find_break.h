@@ -15,7 +15,7 @@ struct FoldContext {
     const CodePage &cp;
     uint32_t tab_width;
     const FoldSettings &fold;   // foldnum is the call's fold column
-    const FoldTables *tables;   // those of fold, or nullptr to walk the sets
+    const FoldTables &tables;   // those of fold
 };
 
 // segment lies inside the line [line_start, line_end) in front of a byte that
@@ -24,12 +24,5 @@ struct FoldContext {
 // within foldnum columns.
 const char *FindBreak(const FoldContext &context, uint32_t foldnum, const char *line_start,
                       const char *line_end, const char *segment);
-
-// The same with the fold column of fold.
-inline const char *FindBreak(const CodePage &cp, const char *line_start, const char *line_end,
-                             const char *segment, uint32_t tab_width, const FoldSettings &fold,
-                             const FoldTables *tables = nullptr) {
-    return FindBreak(FoldContext{cp, tab_width, fold, tables}, fold.foldnum, line_start, line_end, segment);
-}
 
 }  // namespace lumo

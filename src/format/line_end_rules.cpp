@@ -3,14 +3,8 @@
 // a letter, as it always has.
 #include "format/line_end_rules.h"
 
-#include <cstring>
-
 namespace lumo {
 namespace {
-
-bool IsAlnum(unsigned char byte) {
-    return (byte >= '0' && byte <= '9') || (byte >= 'A' && byte <= 'Z') || (byte >= 'a' && byte <= 'z');
-}
 
 // The character before pos, measured as walking from from finds it.
 const char *CharBefore(const CodePage &cp, const char *from, const char *pos) {
@@ -19,42 +13,25 @@ const char *CharBefore(const CodePage &cp, const char *from, const char *pos) {
 
 }  // namespace
 
-bool IsWordByte(unsigned char byte, uint32_t wraptype, const char *chars_for_wordwrap) {
-    if (wraptype & WRAP_ASCII) return byte >= 0x21 && byte <= 0x7E;
-    if (IsAlnum(byte)) return true;
-    if (wraptype & WRAP_ALNUM) return false;
-    return byte != 0 && std::strchr(chars_for_wordwrap, byte) != nullptr;
-}
-
 FoldTables::FoldTables(const CodePage &cp, const FoldSettings &fold)
-    : not_for_head(cp, fold.chars_not_for_head), not_for_tail(cp, fold.chars_not_for_tail) {
-    for (int byte = 0; byte < 256; ++byte) {
-        word_byte[byte] = IsWordByte(static_cast<unsigned char>(byte), fold.wraptype, fold.chars_for_wordwrap);
-    }
-}
+    : not_for_head(cp, fold.chars_not_for_head), not_for_tail(cp, fold.chars_not_for_tail), word_byte(fold) {}
 
-int KinsokuClass(const CodePage &cp, const char *p, const FoldSettings &fold, const FoldTables *tables) {
+int KinsokuClass(const CodePage &cp, const char *p, const FoldTables &tables) {
     const uint32_t code = cp.CharCode(p);
-    const CharSet head(fold.chars_not_for_head, tables != nullptr ? &tables->not_for_head : nullptr);
-    const CharSet tail(fold.chars_not_for_tail, tables != nullptr ? &tables->not_for_tail : nullptr);
-    if (head.Contains(cp, code)) return 1;
-    if (tail.Contains(cp, code)) return 2;
+    if (tables.not_for_head.Contains(code)) return 1;
+    if (tables.not_for_tail.Contains(code)) return 2;
     return 0;
 }
 
-const char *WordWrapBreak(const CodePage &cp, const char *brk, const char *segment,
-                          const char *line_start, const FoldSettings &fold, const FoldTables *tables) {
+const char *WordWrapBreak(const CodePage &cp, const char *brk, const char *segment, const char *line_start,
+                          const FoldSettings &fold, const FoldTables &tables) {
     // A half-width space at the break stays at the end of the line.
     if (static_cast<unsigned char>(*brk) == kSpace) return brk + 1;
 
-    const auto is_word_byte = [&](char byte) {
-        const auto u = static_cast<unsigned char>(byte);
-        return tables != nullptr ? tables->word_byte[u] : IsWordByte(u, fold.wraptype, fold.chars_for_wordwrap);
-    };
     // Take word bytes backward, the byte at the break first.
     uint64_t taken = 0;
     const char *p = brk;
-    while (taken < fold.maxmove_leftwise && is_word_byte(*p)) {
+    while (taken < fold.maxmove_leftwise && tables.word_byte[static_cast<unsigned char>(*p)]) {
         ++taken;
         if (p == line_start) return line_start;  // the run reaches the line head
         --p;
@@ -65,12 +42,11 @@ const char *WordWrapBreak(const CodePage &cp, const char *brk, const char *segme
     return StartsDoubleByte(cp, segment, p) ? p + 2 : p + 1;
 }
 
-const char *PushOutBreak(const CodePage &cp, const char *brk, const char *limit,
-                         const FoldSettings &fold, const FoldTables *tables) {
-    int next = KinsokuClass(cp, brk, fold, tables);
+const char *PushOutBreak(const CodePage &cp, const char *brk, const char *limit, const FoldTables &tables) {
+    int next = KinsokuClass(cp, brk, tables);
     const char *current = CharBefore(cp, limit, brk);
     while (current > limit) {
-        const int prev = KinsokuClass(cp, current, fold, tables);
+        const int prev = KinsokuClass(cp, current, tables);
         const char *candidate = current + cp.CharLength(current);
         if (prev != 2 && next != 1) return candidate == brk ? nullptr : candidate;
         next = prev;
@@ -80,13 +56,13 @@ const char *PushOutBreak(const CodePage &cp, const char *brk, const char *limit,
     return limit;
 }
 
-const char *HangBreak(const CodePage &cp, const char *brk, const char *segment,
-                      const FoldSettings &fold, const FoldTables *tables) {
-    int prev = KinsokuClass(cp, CharBefore(cp, segment, brk), fold, tables);
+const char *HangBreak(const CodePage &cp, const char *brk, const char *segment, const FoldSettings &fold,
+                      const FoldTables &tables) {
+    int prev = KinsokuClass(cp, CharBefore(cp, segment, brk), tables);
     uint64_t count = 0;
     const char *p = brk;
     while (count <= fold.maxmove_rightwise && !IsLineEnd(static_cast<unsigned char>(*p))) {
-        const int cur = KinsokuClass(cp, p, fold, tables);
+        const int cur = KinsokuClass(cp, p, tables);
         if (cur != 1 && prev != 2) break;
         prev = cur;
         p += cp.CharLength(p);

@@ -10,22 +10,19 @@
 #include "settings/terminate.h"
 
 namespace lumo {
-namespace {
 
-// The blanks to strip, in the order half-width space, full-width space, tab.
-void BindingBlankSet(uint32_t sub_styles, char *set) {
-    if (sub_styles & SUB_BLANK_NARROW) *set++ = ' ';
-    if (sub_styles & SUB_BLANK_WIDE) {
-        *set++ = '\x81';
-        *set++ = '\x40';
+size_t Cp932BlankLength(const CodePage &cp, uint32_t sub_styles, const char *p) {
+    const auto byte = static_cast<unsigned char>(*p);
+    if ((byte == kSpace && (sub_styles & SUB_BLANK_NARROW)) || (byte == kTab && (sub_styles & SUB_BLANK_TAB))) {
+        return 1;
     }
-    if (sub_styles & SUB_BLANK_TAB) *set++ = '\t';
-    *set = '\0';
+    const bool wide = cp.CharLength(p) == 2 && cp.CharCode(p) == kWideSpace;
+    return wide && (sub_styles & SUB_BLANK_WIDE) ? 2 : 0;
 }
 
-}  // namespace
+int32_t Bind(LineJob *job, IndentSettings *indent_record) { return BindWith(CodePage(), job, indent_record); }
 
-int32_t Bind(LineJob *job, IndentSettings *indent_record) {
+int32_t BindWith(const CodePage &cp, LineJob *job, IndentSettings *indent_record) {
     IndentSettings indent = *indent_record;
     TerminateFields(&indent);
     // The block's head is classified with the same settings that folded it,
@@ -33,7 +30,6 @@ int32_t Bind(LineJob *job, IndentSettings *indent_record) {
     const char *caller_text = job->text;
     const char *text = caller_text != nullptr ? caller_text : "";
     job->text = text;
-    const CodePage cp;
     ClassifyLine(cp, job, &indent);
     indent_record->fixed_indent_column = indent.fixed_indent_column;
     job->text = caller_text;
@@ -41,14 +37,9 @@ int32_t Bind(LineJob *job, IndentSettings *indent_record) {
 
     const char *prefix = job->prefix;
     const size_t prefix_length = std::strlen(prefix);
-    const bool strip = (indent.styles & STYLE_STRIP_HEAD_SPACE) &&
-                       (!(job->flags & LINE_ITEMISED) || (indent.styles & STYLE_STRIP_WHEN_INDENT));
-    char blanks[5];
-    BindingBlankSet(indent.sub_styles, blanks);
-
-    JoinLines(text, job->output, prefix, prefix_length, strip, job->newline, [&](const char *p) {
-        return cp.InSet(blanks, cp.CharCode(p)) ? p + cp.CharLength(p) : p;
-    });
+    const uint32_t sub = indent.sub_styles;
+    JoinLines(text, job->output, prefix, prefix_length, StripsBlanks(indent, job->flags), job->newline,
+              [&](const char *p) { return p + Cp932BlankLength(cp, sub, p); });
     return 0;
 }
 

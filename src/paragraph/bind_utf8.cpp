@@ -8,6 +8,7 @@
 #include <memory>
 #include <new>
 
+#include "paragraph/bind.h"
 #include "paragraph/classify.h"
 #include "paragraph/join.h"
 #include "paragraph/prefix_utf8.h"
@@ -64,7 +65,7 @@ int32_t BindUtf8(LineJob *job, IndentSettings *indent_record, text::Ambiguous am
     // The head is classified in the image, with the spelt settings.
     const char *caller_text = job->text;
     job->text = call->image.text();
-    const CodePage cp;
+    const CodePage cp = CodePage::Cp932();  // the image is spelt in code page 932
     ClassifyLine(cp, job, &call->spelt);
     job->text = caller_text;
     indent_record->fixed_indent_column = call->spelt.fixed_indent_column;
@@ -76,8 +77,7 @@ int32_t BindUtf8(LineJob *job, IndentSettings *indent_record, text::Ambiguous am
     job->prefix[shown] = '\0';
     if (job->output == nullptr) return 0;
 
-    const bool strip = (indent.styles & STYLE_STRIP_HEAD_SPACE) &&
-                       (!(job->flags & LINE_ITEMISED) || (indent.styles & STYLE_STRIP_WHEN_INDENT));
+    const bool strip = StripsBlanks(indent, job->flags);
     const uint32_t sub = indent.sub_styles;
     const char *text_end = text + std::strlen(text);
     JoinLines(text, job->output, prefix, prefix_length, strip, job->newline,

@@ -5,8 +5,8 @@
 
 namespace lumo {
 
-GlobalRecords &Globals() {
-    static GlobalRecords records{};
+Records &Globals() {
+    static Records records{};
     return records;
 }
 

@@ -110,3 +110,15 @@ int32_t FillHeaderPreset(HeaderSettings *record, int32_t preset) {
 }
 
 }  // namespace lumo
+
+namespace lumo {
+
+int32_t FillPreset(Records *records, int32_t preset, uint32_t foldnum) {
+    FillIndentPreset(&records->indent, preset);
+    FillFoldPreset(&records->fold, preset);
+    const int32_t result = FillHeaderPreset(&records->header, preset);
+    if (result == 0) records->fold.foldnum = foldnum;
+    return result;
+}
+
+}  // namespace lumo

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "lumotext.h"
+#include "settings/records.h"
 
 namespace lumo {
 
@@ -16,11 +17,6 @@ int32_t FillFoldPreset(FoldSettings *record, int32_t preset);
 int32_t FillHeaderPreset(HeaderSettings *record, int32_t preset);
 
 // The records used by every GL export: all zero until a slot is loaded.
-struct GlobalRecords {
-    IndentSettings indent;
-    FoldSettings fold;
-    HeaderSettings header;
-};
-GlobalRecords &Globals();
+Records &Globals();
 
 }  // namespace lumo

@@ -29,3 +29,13 @@ void TerminateFields(FoldSettings *record) {
 void TerminateFields(HeaderSettings *record) { Terminate(record->headerdelimiter); }
 
 }  // namespace lumo
+
+namespace lumo {
+
+void TerminateFields(Records *records) {
+    TerminateFields(&records->indent);
+    TerminateFields(&records->fold);
+    TerminateFields(&records->header);
+}
+
+}  // namespace lumo

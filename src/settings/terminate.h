@@ -4,6 +4,7 @@
 #pragma once
 
 #include "lumotext.h"
+#include "settings/records.h"
 
 namespace lumo {
 

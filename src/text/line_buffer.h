@@ -24,6 +24,12 @@ public:
         size_ = size;
         return true;
     }
+    // Gives the memory back.
+    void Free() {
+        std::free(data_);
+        data_ = nullptr;
+        size_ = 0;
+    }
     char *data() const { return data_; }
     size_t size() const { return size_; }
 

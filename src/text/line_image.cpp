@@ -53,6 +53,11 @@ bool LineImage::Finish(size_t n, size_t length) {
     return true;
 }
 
+void LineImage::Cut(size_t length) {
+    length_ = length;
+    image_.data()[length] = '\0';
+}
+
 bool LineImage::Build(const char *utf8, size_t length) {
     if (!Reserve(length)) return false;
     const uint16_t *spellings = data_.Spellings(mode_);

@@ -29,6 +29,10 @@ public:
     // (or ICU) failed.
     bool Build(const char *utf8, size_t length);
 
+    // Keeps only the first length bytes of the image (a character boundary),
+    // as when the characters behind them may still change.
+    void Cut(size_t length);
+
     const char *text() const { return image_.data(); }  // NUL-terminated
     size_t length() const { return length_; }
     // offsets()[i]: where the UTF-8 bytes of the image character at i begin,

@@ -11,6 +11,12 @@ CodePage::CodePage() {
     for (int byte = 0; byte < 256; ++byte) lead_[byte] = platform::IsLeadByte(static_cast<unsigned char>(byte));
 }
 
+CodePage CodePage::Cp932() {
+    CodePage cp;
+    for (int byte = 0; byte < 256; ++byte) cp.lead_[byte] = IsCp932LeadByte(static_cast<unsigned char>(byte));
+    return cp;
+}
+
 bool CodePage::InSet(const char *set, uint32_t code) const {
     for (const char *p = set; *p != '\0'; p += CharLength(p)) {
         if (CharCode(p) == code) return true;

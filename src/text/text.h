@@ -32,7 +32,11 @@ constexpr bool IsCp932SingleByte(unsigned char byte) { return byte < 0x80 || (by
 // scans below test a table instead of calling out for every byte.
 class CodePage {
 public:
+    // The ANSI code page's lead bytes, as the platform answers.
     CodePage();
+    // Code page 932's own lead bytes, whatever the system's code page: for
+    // Shift-JIS files and for the code page 932 image of UTF-8 text.
+    static CodePage Cp932();
 
     bool IsLead(unsigned char byte) const { return lead_[byte]; }
 
@@ -96,6 +100,16 @@ bool StartsDoubleByte(const CodePage &cp, const char *start, const char *pos);
 // The same for a stretch [start, pos) known to hold no NUL, as a segment's
 // text in front of its fold position is, without looking for one.
 bool StartsDoubleByteInText(const CodePage &cp, const char *start, const char *pos);
+
+// The bytes of a terminator kind: "\r\n", "\r", "\n", or "" for none.
+inline const char *NewlineBytes(uint32_t kind) {
+    switch (kind & 3u) {
+    case 3: return "\r\n";
+    case 2: return "\r";
+    case 1: return "\n";
+    default: return "";
+    }
+}
 
 // Appends CR when the kind has bit 0x2, then LF when it has bit 0x1, then NUL.
 void AppendNewline(char *string, uint32_t kind);

@@ -110,7 +110,7 @@ int32_t LUMOTEXT_STDCALL IndPropDlg(LumoWindow parent, IndentSettings *indent, F
 }
 
 int32_t LUMOTEXT_STDCALL IndPropDlgGL(LumoWindow parent) {
-    lumo::GlobalRecords &global = lumo::Globals();
+    lumo::Records &global = lumo::Globals();
     return lumo::ui::ShowParagraphDialog(reinterpret_cast<HWND>(parent), &global.indent, &global.fold,
                                          &global.header);
 }

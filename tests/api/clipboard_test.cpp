@@ -218,7 +218,7 @@ TEST_F(ClipboardCommands, FormattingFailuresKeepTheText) {
 
 // Right after loading the global fold column is 0: the GL forms refuse.
 TEST_F(ClipboardCommands, GlobalRecordsNotLoadedYet) {
-    std::memset(&lumo::Globals(), 0, sizeof(lumo::GlobalRecords));
+    std::memset(&lumo::Globals(), 0, sizeof(lumo::Records));
     const std::string text = "abc\r\ndef\r\n";
     SetClipboardText(text);
     EXPECT_EQ(LumoClipBoardGLHM(8, 80), FORMAT_FOLD_ZERO);

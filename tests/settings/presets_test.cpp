@@ -337,7 +337,7 @@ INSTANTIATE_TEST_SUITE_P(OutsideZeroToTwo, BadPresetNumber,
 // Taken while the program starts, before any test can have filled the records.
 struct GlobalsAtStart {
     GlobalsAtStart() {
-        lumo::GlobalRecords &g = lumo::Globals();
+        lumo::Records &g = lumo::Globals();
         std::memcpy(&indent, &g.indent, sizeof indent);
         std::memcpy(&fold, &g.fold, sizeof fold);
         std::memcpy(&header, &g.header, sizeof header);

@@ -1,0 +1,153 @@
+// The workers take the oldest piece nobody has taken yet; the stream's
+// thread takes finished pieces off the front. A worker that cannot fold a
+// piece (no memory) marks it failed instead of throwing: nothing may leave
+// a thread as an exception.
+#include "engine/piece_queue.h"
+
+#include <deque>
+#include <new>
+#include <vector>
+
+// mingw-w64's win32 thread model (GCC before 13) has no std::thread; there
+// streams fold on their own thread.
+#if defined(__GLIBCXX__) && !defined(_GLIBCXX_HAS_GTHREADS)
+#define LUMOTEXT_THREADS 0
+#else
+#define LUMOTEXT_THREADS 1
+#include <condition_variable>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#endif
+
+namespace lumo::engine {
+
+#if LUMOTEXT_THREADS
+
+struct PieceQueue::State {
+    State(const StreamRules &rules_in, const LinePolicy &policy_in) : rules(rules_in), policy(policy_in) {}
+
+    struct Entry {
+        std::unique_ptr<Piece> piece;
+        bool taken = false;
+        bool done = false;
+    };
+
+    const StreamRules &rules;
+    const LinePolicy policy;
+    std::mutex mutex;
+    std::condition_variable changed;
+    std::deque<Entry> queue;
+    size_t capacity = 3;
+    bool stop = false;
+    std::vector<std::thread> workers;
+
+    void Work() {
+        LineWorker worker(rules, policy);
+        for (;;) {
+            Piece *piece = nullptr;
+            {
+                std::unique_lock<std::mutex> lock(mutex);
+                changed.wait(lock, [&] { return stop || Untaken() != nullptr; });
+                if (stop) return;
+                Entry *entry = Untaken();
+                entry->taken = true;
+                piece = entry->piece.get();
+            }
+            try {
+                uint32_t kind = piece->kind_before;
+                piece->result = worker.FoldLines(piece->text.data(), piece->text.data() + piece->text.size(), &kind,
+                                                 &piece->out, &piece->notes);
+            } catch (const std::bad_alloc &) {
+                piece->result = FoldResult::kNoMemory;
+            }
+            piece->text.Free();  // its memory goes at once
+            std::lock_guard<std::mutex> lock(mutex);
+            for (Entry &entry : queue) {
+                if (entry.piece.get() == piece) entry.done = true;
+            }
+            changed.notify_all();
+        }
+    }
+
+    Entry *Untaken() {
+        for (Entry &entry : queue) {
+            if (!entry.taken) return &entry;
+        }
+        return nullptr;
+    }
+};
+
+PieceQueue::PieceQueue(std::unique_ptr<State> state) : state_(std::move(state)) {}
+
+PieceQueue::~PieceQueue() {
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        state_->stop = true;
+        state_->changed.notify_all();
+    }
+    for (std::thread &worker : state_->workers) worker.join();
+}
+
+std::unique_ptr<PieceQueue> PieceQueue::Make(const StreamRules &rules, const LinePolicy &policy,
+                                             unsigned workers) {
+    std::unique_ptr<State> state(new (std::nothrow) State(rules, policy));
+    if (state == nullptr) return nullptr;
+    state->capacity = 2 * workers + 1;
+    std::unique_ptr<PieceQueue> queue(new (std::nothrow) PieceQueue(std::move(state)));
+    if (queue == nullptr) return nullptr;
+    State *shared = queue->state_.get();
+    try {
+        for (unsigned i = 0; i < workers; ++i) shared->workers.emplace_back([shared] { shared->Work(); });
+    } catch (const std::exception &) {  // no thread (std::system_error) or no memory
+        return nullptr;  // the destructor stops the workers that did start
+    }
+    return queue;
+}
+
+bool PieceQueue::Submit(const char *p, const char *end, uint32_t kind_before) {
+    std::unique_ptr<Piece> piece(new (std::nothrow) Piece);
+    if (piece == nullptr || !piece->text.Append(p, static_cast<size_t>(end - p))) return false;
+    piece->kind_before = kind_before;
+    State &s = *state_;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    s.changed.wait(lock, [&] { return s.queue.size() < s.capacity; });
+    s.queue.push_back({std::move(piece), false, false});
+    s.changed.notify_all();
+    return true;
+}
+
+void PieceQueue::Drain(bool wait, const std::function<void(Piece &)> &take) {
+    State &s = *state_;
+    for (;;) {
+        std::unique_ptr<Piece> piece;
+        {
+            std::unique_lock<std::mutex> lock(s.mutex);
+            if (wait) s.changed.wait(lock, [&] { return s.queue.empty() || s.queue.front().done; });
+            if (s.queue.empty() || !s.queue.front().done) return;
+            piece = std::move(s.queue.front().piece);
+            s.queue.pop_front();
+            s.changed.notify_all();
+        }
+        take(*piece);
+    }
+}
+
+bool PieceQueue::empty() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->queue.empty();
+}
+
+#else  // no threads in this build
+
+struct PieceQueue::State {};
+PieceQueue::PieceQueue(std::unique_ptr<State> state) : state_(std::move(state)) {}
+PieceQueue::~PieceQueue() = default;
+std::unique_ptr<PieceQueue> PieceQueue::Make(const StreamRules &, const LinePolicy &, unsigned) { return nullptr; }
+bool PieceQueue::Submit(const char *, const char *, uint32_t) { return false; }
+void PieceQueue::Drain(bool, const std::function<void(Piece &)> &) {}
+bool PieceQueue::empty() const { return true; }
+
+#endif
+
+}  // namespace lumo::engine

@@ -1,0 +1,107 @@
+// The block-end decisions. Classification reads at most the prefix budget
+// and a byte past it, so a line's head of a kilobyte, NUL-terminated, is
+// classified as the whole line would be.
+#include "paragraph/block_end.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "paragraph/prefix_utf8.h"
+#include "text/columns.h"
+
+namespace lumo {
+
+BlockEnds::BlockEnds(const BlockRules &rules) : rules_(rules), scratch_(rules.indent) {
+    job_.record_size = LINE_JOB_SIZE;
+    prefix_[0] = '\0';
+}
+
+BlockEnds::Head BlockEnds::Classify(const char *text, const char *stop) {
+    const size_t length = std::min(static_cast<size_t>(stop - text), sizeof line_ - 1);
+    std::memcpy(line_, text, length);
+    line_[length] = '\0';
+    job_.text = line_;
+    const char *prefix = ClassifyLine(rules_.cp, &job_, &scratch_, &rules_.classify);
+    return Head{job_.flags, prefix != nullptr ? std::strlen(prefix) : 0};
+}
+
+bool BlockEnds::BeginsWithPrefix(const BlockLine &line) const {
+    if (static_cast<size_t>(line.stop - line.text) < prefix_length_ ||
+        std::memcmp(line.text, prefix_, prefix_length_) != 0) {
+        return false;
+    }
+    if (line.image == nullptr) return true;
+    // Stand-ins spell unlike characters alike: the line's bytes must be the
+    // prefix's too, ending where an image character ends.
+    return line.image->offsets()[prefix_length_] == prefix_bytes_length_ &&
+           std::memcmp(line.bytes, prefix_bytes_.data(), prefix_bytes_length_) == 0;
+}
+
+// The columns taken by what folding would have had to move to the next line
+// together at p, up to where its last character starts: a word that word
+// wrap keeps whole, or one character with any characters that may not end a
+// line before it, and the characters that may not begin one behind either.
+uint64_t BlockEnds::FirstUnitLead(const char *p, const char *end) const {
+    const CodePage &cp = rules_.cp;
+    const auto word = [&](const char *q) { return rules_.word_bytes[static_cast<unsigned char>(*q)]; };
+    const char *q = p;
+    const char *last = p;
+    if (q < end && word(q)) {
+        while (q < end && static_cast<uint64_t>(q - p) < rules_.maxmove_leftwise && word(q)) last = q++;
+    } else {
+        while (q < end && rules_.not_for_tail.Contains(cp.CharCode(q))) q += cp.CharLength(q);
+    }
+    if (q < end) {
+        last = q;
+        q += cp.CharLength(q);
+    }
+    while (q < end && rules_.not_for_head.Contains(cp.CharCode(q))) {
+        last = q;
+        q += cp.CharLength(q);
+    }
+    return Columns(p, last, rules_.tab_width);
+}
+
+bool BlockEnds::Starts(const BlockLine &line) {
+    if (previous_empty_ || line.stop == line.text) return true;
+    if (!BeginsWithPrefix(line)) return true;
+    // A quoted line that the settings keep is never folded, so it never
+    // runs on into the next line.
+    if ((rules_.indent.sub_styles & SUB_KEEP_QUOTED) && (flags_ & LINE_QUOTED)) return true;
+    const char *rest = line.text + prefix_length_;
+    // A character fits on a line when it starts before the fold column.
+    const uint32_t fold = rules_.fold_column;
+    const bool full = fold != 0 && previous_width_ + FirstUnitLead(rest, line.stop) >= fold;
+    if (fold != 0 && !full) return true;
+    const Head head = Classify(rest, line.stop);
+    // Folding may cut a line before a sign that reads as an item mark (the
+    // "-" of a telephone number); behind a full line that is not an item
+    // itself, it continues.
+    if (full && head.flags == LINE_ITEMISED && !(flags_ & LINE_ITEMISED)) return false;
+    // A paragraph's first-line indent (a full-width space) gives no prefix,
+    // since its later lines do not repeat it; it still starts a paragraph.
+    const bool indent = (rules_.indent.styles & STYLE_PARAGRAPH) && line.stop - rest >= 2 &&
+                        std::memcmp(rest, "\x81\x40", 2) == 0;
+    return head.flags != 0 || head.prefix_length != 0 || indent;
+}
+
+bool BlockEnds::Open(const BlockLine &line) {
+    const Head head = Classify(line.text, line.stop);
+    flags_ = head.flags;
+    prefix_length_ = head.prefix_length;
+    std::memcpy(prefix_, job_.prefix, prefix_length_ + 1);
+    if (line.image == nullptr) {
+        if (!prefix_bytes_.Reserve(prefix_length_ + 1)) return false;
+        std::memcpy(prefix_bytes_.data(), prefix_, prefix_length_ + 1);
+        prefix_bytes_length_ = prefix_length_;
+        return true;
+    }
+    return Utf8Prefix(rules_.cp, prefix_, *line.image, line.bytes, &prefix_bytes_, &prefix_bytes_length_);
+}
+
+void BlockEnds::Pass(const BlockLine &line) {
+    previous_empty_ = line.stop == line.text;
+    previous_width_ = Columns(line.text, line.stop, rules_.tab_width);
+}
+
+}  // namespace lumo

@@ -1,0 +1,87 @@
+// Where a block of folded lines ends: the lines that folding made of one
+// logical line are a block, which binding joins back. Decided line by line
+// from the settings that folded the text: its prefix, its classification
+// of line heads, and, when the fold column is known, whether the line
+// before ended early although the next line's first unit (a word that word
+// wrap keeps whole, or a character with the marks that may not begin a
+// line) would have fitted behind it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "lumotext.h"
+#include "paragraph/classify.h"
+#include "text/line_buffer.h"
+#include "text/line_image.h"
+#include "text/text.h"
+#include "text/word_class.h"
+
+namespace lumo {
+
+// What the decisions read, made once per text. indent and the tables are
+// those that folding used (for UTF-8 text, spelt in its alphabet).
+struct BlockRules {
+    const CodePage &cp;
+    const IndentSettings &indent;
+    const ClassifyTables &classify;
+    const CharTable &not_for_head;
+    const CharTable &not_for_tail;
+    const WordBytes &word_bytes;
+    uint32_t maxmove_leftwise;  // the longest word that word wrap keeps whole
+    uint32_t fold_column;       // the text was folded at; 0 when not known
+    uint32_t tab_width;
+};
+
+// One line without its line end: as measured (code page 932 bytes, or a
+// UTF-8 line's image, which image then is) and its own bytes.
+struct BlockLine {
+    const char *text;
+    const char *stop;  // *stop is readable
+    const char *bytes;
+    const text::LineImage *image;  // nullptr for code page 932
+};
+
+class BlockEnds {
+public:
+    explicit BlockEnds(const BlockRules &rules);
+    BlockEnds(const BlockEnds &) = delete;
+    BlockEnds &operator=(const BlockEnds &) = delete;
+
+    // Whether line begins a new block after the lines passed so far.
+    bool Starts(const BlockLine &line);
+    // Makes line the first of a new block: classifies its head, which gives
+    // the prefix that the block's later lines begin with. False when memory
+    // ran out.
+    bool Open(const BlockLine &line);
+    // Notes line as passed (call after Starts, and Open when it starts one).
+    void Pass(const BlockLine &line);
+
+    // The open block's classification, and its prefix in its own bytes.
+    uint32_t flags() const { return flags_; }
+    const char *prefix_bytes() const { return prefix_bytes_.data(); }
+    size_t prefix_bytes_length() const { return prefix_bytes_length_; }
+
+private:
+    struct Head {
+        uint32_t flags;
+        size_t prefix_length;  // as measured
+    };
+    Head Classify(const char *text, const char *stop);
+    bool BeginsWithPrefix(const BlockLine &line) const;
+    uint64_t FirstUnitLead(const char *p, const char *end) const;
+
+    const BlockRules rules_;
+    IndentSettings scratch_;  // the copy that classification may change
+    LineJob job_{};
+    char line_[1024 + 1];     // the head of the line being classified, NUL behind it
+    char prefix_[LUMO_PREFIX_BYTES];  // the open block's prefix, as measured
+    size_t prefix_length_ = 0;
+    LineBuffer prefix_bytes_;
+    size_t prefix_bytes_length_ = 0;
+    uint32_t flags_ = 0;
+    bool previous_empty_ = true;
+    uint64_t previous_width_ = 0;
+};
+
+}  // namespace lumo
