@@ -18,16 +18,30 @@ constexpr size_t kWarningsShown = 10;
 // UTF-8, so that auto holds no more of it.
 constexpr size_t kUndecidedBytes = size_t{1} << 20;
 
+// The library's output is held until the call that made it has succeeded,
+// and then written in one go: a block of input that fails (a NUL byte in
+// it) leaves nothing of itself in the output. A long line's output, which
+// can be as long as the line, goes on in parts instead.
 struct Context {
     ByteSink *sink;
     const TextJob &job;
+    std::string held;
     std::string error;  // the sink's
     size_t warnings = 0;
+
+    bool Write() {
+        const bool written = held.empty() || sink->Write(held, &error);
+        held.clear();
+        return written;
+    }
 };
+
+constexpr size_t kHeldBytes = size_t{1} << 20;
 
 int Put(void *context, const char *bytes, size_t length) {
     auto *c = static_cast<Context *>(context);
-    return c->sink->Write(std::string_view(bytes, length), &c->error) ? 0 : 1;
+    c->held.append(bytes, length);
+    return c->held.size() < kHeldBytes || c->Write() ? 0 : 1;
 }
 
 std::string NameOf(const TextJob &job) {
@@ -76,7 +90,7 @@ std::string Message(const TextJob &job, const lumo_error &error) {
 
 int StreamText(ByteSource *source, ByteSink *sink, const TextJob &job) {
     const Console console{nullptr, nullptr, job.err};
-    Context context{sink, job, std::string()};
+    Context context{sink, job, std::string(), std::string(), 0};
     std::unique_ptr<char[]> block(new char[kReadBytes]);
     std::string read_error;
 
@@ -105,15 +119,19 @@ int StreamText(ByteSource *source, ByteSink *sink, const TextJob &job) {
     const std::unique_ptr<lumo_stream, Free> stream(lumo_stream_new(job.mode, &options, Put, &context, &error));
     if (stream == nullptr) return Failure(console, job.name + ": " + error.message);
 
+    bool written = true;
     int result = lumo_stream_feed(stream.get(), head.data(), head.size(), &error);
     head = std::string();
-    while (result == LUMO_OK) {
+    while (result == LUMO_OK && (written = context.Write())) {
         if (at_end) {
             result = lumo_stream_finish(stream.get(), &error);
+            if (result == LUMO_OK) written = context.Write();
             break;
         }
-        if (!source->MoreWaiting()) result = lumo_stream_flush(stream.get(), &error);
-        if (result != LUMO_OK) break;
+        if (!source->MoreWaiting()) {
+            result = lumo_stream_flush(stream.get(), &error);
+            if (result != LUMO_OK || !(written = context.Write())) break;
+        }
         const long long got = source->Read(block.get(), kReadBytes, &read_error);
         if (got < 0) return Failure(console, read_error);
         at_end = got == 0;
@@ -123,8 +141,15 @@ int StreamText(ByteSource *source, ByteSink *sink, const TextJob &job) {
         std::fprintf(job.err, "lumotext: warning: %s%zu more lines folded without their prefix\n", NameOf(job).c_str(),
                      context.warnings - kWarningsShown);
     }
-    if (result == LUMO_ERR_SINK) return sink->broken_pipe ? kExitBrokenPipe : Failure(console, context.error);
+    if (!written || result == LUMO_ERR_SINK) {
+        return sink->broken_pipe ? kExitBrokenPipe : Failure(console, context.error);
+    }
     if (result != LUMO_OK) return Failure(console, Message(job, error));
+    // What was written becomes final: a stream is flushed, a new file put
+    // in place of the one it replaces.
+    if (!sink->Commit(&context.error)) {
+        return sink->broken_pipe ? kExitBrokenPipe : Failure(console, context.error);
+    }
     return kExitOk;
 }
 

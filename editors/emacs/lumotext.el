@@ -117,9 +117,10 @@ TEXT begins on line FIRST-LINE of the buffer, which the message counts from."
   "Replace START to END by the output of `lumotext SUBCOMMAND' on it.
 The buffer is changed only when the tool succeeded and its output differs."
   (let* ((text (buffer-substring-no-properties start end))
-         ;; The tool keeps a text's own line ends, and folds a single line
-         ;; without one with CR LF: a region that ends inside a line is
-         ;; given a line feed, taken off again below.
+         ;; The tool keeps a text's own line ends, and folds a text without
+         ;; any with the platform's: a region that ends inside a line is
+         ;; given a line feed, so that its lines are joined with the
+         ;; buffer's own, and the line feed is taken off again below.
          (open-end (not (string-suffix-p "\n" text)))
          (result (lumotext--run subcommand (if open-end (concat text "\n") text)
                               (line-number-at-pos start))))

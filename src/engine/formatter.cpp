@@ -11,7 +11,6 @@
 
 #include "paragraph/header.h"
 #include "text/line_ends.h"
-#include "text/utf8.h"
 
 namespace lumo::engine {
 namespace {
@@ -19,7 +18,8 @@ namespace {
 constexpr size_t kLongLine = size_t{1} << 20;      // longer lines are folded window by window
 constexpr size_t kPieceBytes = size_t{256} << 10;  // the lines one worker takes at a time
 constexpr size_t kThreadedBytes = size_t{64} << 10;  // fewer bytes of lines are folded here at once
-constexpr size_t kOutBytes = size_t{256} << 10;    // folded bytes handed on at the latest
+constexpr size_t kOutBytes = size_t{64} << 10;     // folded bytes are handed on once this many wait
+constexpr size_t kInlineBytes = size_t{32} << 10;  // lines folded here between two looks at the output
 constexpr char kBom[] = "\xEF\xBB\xBF";
 constexpr size_t kBomBytes = 3;
 
@@ -43,6 +43,9 @@ std::unique_ptr<Formatter> Formatter::Make(const FormatterSetup &setup, StreamOu
     if (formatter == nullptr) return nullptr;
     formatter->worker_.reset(new (std::nothrow) LineWorker(*formatter->rules_, setup.lines));
     if (formatter->worker_ == nullptr) return nullptr;
+    // Room for the output of many lines at once, so that a text of many
+    // lines takes no more allocations than one of a few.
+    if (!formatter->out_.Reserve(2 * kOutBytes)) return nullptr;
     if (setup.threads > 1) formatter->queue_ = PieceQueue::Make(*formatter->rules_, setup.lines, setup.threads);
     return formatter;
 }
@@ -67,34 +70,24 @@ Status Formatter::FlushOut() {
     return written ? Status::kOk : Fail(Status::kSink);
 }
 
-uint64_t Formatter::CountChars(const char *p, const char *end) const {
-    uint64_t count = 0;
-    if (rules_->encoding == Encoding::kUtf8) {
-        for (; p < end; ++count) p += text::DecodeUtf8(p, end).length;
-    } else {
-        for (; p < end; ++count) p += rules_->cp.IsLead(static_cast<unsigned char>(*p)) && end - p >= 2 ? 2 : 1;
-    }
-    return count;
-}
-
 Status Formatter::Feed(const char *bytes, size_t length) {
     if (problem_.status != Status::kOk || finished_) return problem_.status;
     const auto *nul = static_cast<const char *>(std::memchr(bytes, '\0', length));
     Status status = Take(bytes, nul != nullptr ? static_cast<size_t>(nul - bytes) : length);
     if (status == Status::kOk && nul != nullptr) status = FailAtNul();
-    if (status == Status::kOk) status = Deliver(false);
+    if (status == Status::kOk) status = Deliver(PieceQueue::Wait::kNone);
     return HandOn(status);
 }
 
 Status Formatter::Flush() {
     if (problem_.status != Status::kOk) return problem_.status;
-    return HandOn(Deliver(true));
+    return HandOn(Deliver(PieceQueue::Wait::kAll));
 }
 
 Status Formatter::Finish() {
     if (problem_.status != Status::kOk || finished_) return problem_.status;
     Status status = EndText();
-    if (status == Status::kOk) status = Deliver(true);
+    if (status == Status::kOk) status = Deliver(PieceQueue::Wait::kAll);
     finished_ = true;
     return HandOn(status);
 }
@@ -129,7 +122,10 @@ Status Formatter::Take(const char *bytes, size_t length) {
     }
     const Status status = TakeSettled(settled);
     if (status != Status::kOk) return status;
-    if (phase_ == Phase::kBody && pending_.size() >= kLongLine) return LongLine(false, 0, false, NEWLINE_NONE);
+    // A long line under way is folded as its bytes come.
+    if (phase_ == Phase::kBody && (long_ != Long::kNone || pending_.size() >= kLongLine)) {
+        return LongLine(false, 0, false, NEWLINE_NONE);
+    }
     return Status::kOk;
 }
 
@@ -196,7 +192,7 @@ Status Formatter::Settled(const char *p, const char *end) {
 Status Formatter::Body(const char *p, const char *end) {
     if (p == end) return Status::kOk;
     if (queue_ == nullptr || static_cast<size_t>(end - p) < kThreadedBytes) {
-        const Status status = Deliver(true);
+        const Status status = Deliver(PieceQueue::Wait::kAll);
         return status == Status::kOk ? FoldInline(p, end) : status;
     }
     while (p < end) {
@@ -205,11 +201,13 @@ Status Formatter::Body(const char *p, const char *end) {
             uint32_t kind = NEWLINE_NONE;
             stop = PassLineEnd(FindLineEnd(p + kPieceBytes, end), end, &kind);
         }
+        if (queue_->full()) {
+            const Status status = Deliver(PieceQueue::Wait::kOne);
+            if (status != Status::kOk) return status;
+        }
         if (!queue_->Submit(p, stop, kind_)) return Fail(Status::kNoMemory);
         kind_ = LastKind(p, stop);
         p = stop;
-        const Status status = Deliver(false);
-        if (status != Status::kOk) return status;
     }
     return Status::kOk;
 }
@@ -218,9 +216,9 @@ Status Formatter::FoldInline(const char *p, const char *end) {
     while (p < end) {
         // A stretch at a time, so that the output is handed on as it grows.
         const char *stop = end;
-        if (static_cast<size_t>(end - p) > kPieceBytes) {
+        if (static_cast<size_t>(end - p) > kInlineBytes) {
             uint32_t kind = NEWLINE_NONE;
-            stop = PassLineEnd(FindLineEnd(p + kPieceBytes, end), end, &kind);
+            stop = PassLineEnd(FindLineEnd(p + kInlineBytes, end), end, &kind);
         }
         LineNotes notes;
         const FoldResult result = worker_->FoldLines(p, stop, &kind_, &out_, &notes);
@@ -237,7 +235,7 @@ Status Formatter::FoldInline(const char *p, const char *end) {
 }
 
 // Finished pieces go behind what is folded here, in input order.
-Status Formatter::Deliver(bool wait) {
+Status Formatter::Deliver(PieceQueue::Wait wait) {
     if (queue_ == nullptr) return Status::kOk;
     Status status = problem_.status;
     queue_->Drain(wait, [&](Piece &piece) {
@@ -262,7 +260,7 @@ Status Formatter::Deliver(bool wait) {
 // complete, its first length bytes to its end; own_line_end and kind tell
 // how it ends.
 Status Formatter::LongLine(bool complete, size_t length, bool own_line_end, uint32_t kind) {
-    Status status = Deliver(true);
+    Status status = Deliver(PieceQueue::Wait::kAll);
     if (status != Status::kOk) return status;
     const char *p = pending_.Terminated();
     if (p == nullptr) return Fail(Status::kNoMemory);
@@ -299,7 +297,7 @@ Status Formatter::LongLine(bool complete, size_t length, bool own_line_end, uint
     const FoldResult result = worker_->FoldLong(p, available, complete, &held_, &consumed);
     if (result != FoldResult::kDone && result != FoldResult::kMore) return FromFold(result, lines_ + 1);
     if (!complete) {
-        long_chars_ += CountChars(p, p + consumed);
+        long_chars_ += worker_->Characters(p, consumed, true);
         pending_.Consume(consumed);
         return Status::kOk;
     }
@@ -349,13 +347,13 @@ Status Formatter::EndText() {
         }
         phase_ = Phase::kBody;
         status = Body(header_.data(), header_.data() + header_.size());
-        if (status == Status::kOk) status = Deliver(true);
+        if (status == Status::kOk) status = Deliver(PieceQueue::Wait::kAll);
         header_.Free();
         if (status != Status::kOk) return status;
     }
     if (pending_.empty()) return Status::kOk;
     if (long_ != Long::kNone) return LongLine(true, pending_.size(), false, NEWLINE_NONE);
-    status = Deliver(true);
+    status = Deliver(PieceQueue::Wait::kAll);
     if (status != Status::kOk) return status;
     const char *line = pending_.Terminated();
     if (line == nullptr) return Fail(Status::kNoMemory);
@@ -383,11 +381,11 @@ Status Formatter::FailAtNul() {
     if (status == Status::kOk && !pending_.empty() && pending_.data()[pending_.size() - 1] == '\r') {
         status = TakeSettled(pending_.size());
     }
-    if (status == Status::kOk) status = Deliver(true);
+    if (status == Status::kOk) status = Deliver(PieceQueue::Wait::kAll);
     if (status != Status::kOk) return status;
     uint64_t line = lines_ + 1;
     if (phase_ == Phase::kHeader) line += CountLineEnds(header_.data(), header_.data() + header_.size());
-    const uint64_t column = long_chars_ + CountChars(pending_.data(), pending_.data() + pending_.size()) + 1;
+    const uint64_t column = long_chars_ + worker_->Characters(pending_.data(), pending_.size(), false) + 1;
     return Fail(Status::kNul, line, column);
 }
 

@@ -75,7 +75,7 @@ private:
     Status Settled(const char *p, const char *end);
     Status Body(const char *p, const char *end);
     Status FoldInline(const char *p, const char *end);
-    Status Deliver(bool wait);
+    Status Deliver(PieceQueue::Wait wait);
     Status LongLine(bool complete, size_t length, bool own_line_end, uint32_t kind);
     Status EndText();
     Status FailAtNul();
@@ -84,7 +84,6 @@ private:
     Status FromFold(FoldResult result, uint64_t line);
     Status FlushOut();
     Status HandOn(Status status);
-    uint64_t CountChars(const char *p, const char *end) const;
 
     const FormatterSetup setup_;
     StreamOutput *output_;

@@ -11,6 +11,7 @@
 #include "paragraph/classify.h"
 #include "paragraph/prefix_utf8.h"
 #include "text/line_ends.h"
+#include "text/utf8.h"
 
 namespace lumo::engine {
 namespace {
@@ -26,6 +27,18 @@ size_t SettledLength(const text::LineImage &image) {
     const size_t n = image.length();
     if (n == 0) return 0;
     return n >= 2 && image.offsets()[n - 1] == text::LineImage::kTrail ? n - 2 : n - 1;
+}
+
+// The bytes at the end of [p, p + length) that begin a UTF-8 character but
+// do not finish it: 0 to 3.
+size_t OpenTail(const char *p, size_t length) {
+    for (size_t back = 1; back <= 3 && back <= length; ++back) {
+        const auto byte = static_cast<unsigned char>(p[length - back]);
+        if ((byte & 0xC0) == 0x80) continue;  // a continuation byte: look further back
+        const size_t need = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+        return need > back ? back : 0;
+    }
+    return 0;
 }
 
 }  // namespace
@@ -96,6 +109,28 @@ FoldResult LineWorker::FoldWhole(const char *line, size_t length, bool own_line_
     return FoldSegments(rules_.Context(), view, true, &fold_, out, &consumed);
 }
 
+uint64_t LineWorker::Characters(const char *p, size_t length, bool imaged) const {
+    uint64_t count = 0;
+    const char *end = p + length;
+    if (image_ == nullptr) {
+        for (; p < end; ++count) p += rules_.cp.IsLead(static_cast<unsigned char>(*p)) && end - p >= 2 ? 2 : 1;
+        return count;
+    }
+    if (imaged && image_->well_formed()) {
+        // Well-formed: a character is a byte that is no continuation byte,
+        // counted eight bytes at a time.
+        constexpr uint64_t kTops = 0x8080808080808080u;
+        for (uint64_t word; end - p >= 8; p += 8) {
+            std::memcpy(&word, p, sizeof word);
+            count += 8 - static_cast<uint64_t>(__builtin_popcountll(word & ~(word << 1) & kTops));
+        }
+        for (; p < end; ++p) count += (static_cast<unsigned char>(*p) & 0xC0) != 0x80;
+        return count;
+    }
+    for (; p < end; ++count) p += text::DecodeUtf8(p, end).length;
+    return count;
+}
+
 FoldResult LineWorker::FoldLines(const char *p, const char *end, uint32_t *kind, ByteBuffer *out,
                                  LineNotes *notes) {
     while (p < end) {
@@ -144,7 +179,9 @@ FoldResult LineWorker::FoldLong(const char *bytes, size_t length, bool complete,
         return FoldSegments(rules_.Context(), LineView{bytes, length, nullptr, nullptr}, complete, &fold_, out,
                             consumed);
     }
-    if (!image_->Build(bytes, length)) return FoldResult::kNoMemory;
+    // A character that the next bytes complete is left to them, so that
+    // the image tells whether what it holds is well-formed.
+    if (!image_->Build(bytes, complete ? length : length - OpenTail(bytes, length))) return FoldResult::kNoMemory;
     if (!complete) image_->Cut(SettledLength(*image_));
     const LineView view{image_->text(), image_->length(), bytes, image_->offsets()};
     size_t measured = 0;

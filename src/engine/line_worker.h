@@ -65,6 +65,12 @@ public:
     FoldResult FoldLong(const char *bytes, size_t length, bool complete, ByteBuffer *out, size_t *consumed);
     void EndLong(bool own_line_end, uint32_t kind);
 
+    // The characters of the length bytes at p, as places in a line are
+    // counted: a UTF-8 code point or a byte that is not UTF-8, a code page
+    // 932 character. imaged: they are the start of the bytes that the last
+    // FoldLong built its image of, which tells whether they are well-formed.
+    uint64_t Characters(const char *p, size_t length, bool imaged) const;
+
     // What joins the segments of a line whose line end in force is kind.
     const char *JoinBytes(uint32_t kind) const;
 

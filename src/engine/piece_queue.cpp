@@ -110,32 +110,32 @@ bool PieceQueue::Submit(const char *p, const char *end, uint32_t kind_before) {
     if (piece == nullptr || !piece->text.Append(p, static_cast<size_t>(end - p))) return false;
     piece->kind_before = kind_before;
     State &s = *state_;
-    std::unique_lock<std::mutex> lock(s.mutex);
-    s.changed.wait(lock, [&] { return s.queue.size() < s.capacity; });
+    std::lock_guard<std::mutex> lock(s.mutex);
     s.queue.push_back({std::move(piece), false, false});
     s.changed.notify_all();
     return true;
 }
 
-void PieceQueue::Drain(bool wait, const std::function<void(Piece &)> &take) {
+bool PieceQueue::full() const {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    return state_->queue.size() >= state_->capacity;
+}
+
+void PieceQueue::Drain(Wait wait, const std::function<void(Piece &)> &take) {
     State &s = *state_;
-    for (;;) {
+    for (bool first = true;; first = false) {
         std::unique_ptr<Piece> piece;
         {
             std::unique_lock<std::mutex> lock(s.mutex);
-            if (wait) s.changed.wait(lock, [&] { return s.queue.empty() || s.queue.front().done; });
+            if (wait == Wait::kAll || (wait == Wait::kOne && first)) {
+                s.changed.wait(lock, [&] { return s.queue.empty() || s.queue.front().done; });
+            }
             if (s.queue.empty() || !s.queue.front().done) return;
             piece = std::move(s.queue.front().piece);
             s.queue.pop_front();
-            s.changed.notify_all();
         }
         take(*piece);
     }
-}
-
-bool PieceQueue::empty() const {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    return state_->queue.empty();
 }
 
 #else  // no threads in this build
@@ -145,8 +145,8 @@ PieceQueue::PieceQueue(std::unique_ptr<State> state) : state_(std::move(state)) 
 PieceQueue::~PieceQueue() = default;
 std::unique_ptr<PieceQueue> PieceQueue::Make(const StreamRules &, const LinePolicy &, unsigned) { return nullptr; }
 bool PieceQueue::Submit(const char *, const char *, uint32_t) { return false; }
-void PieceQueue::Drain(bool, const std::function<void(Piece &)> &) {}
-bool PieceQueue::empty() const { return true; }
+bool PieceQueue::full() const { return false; }
+void PieceQueue::Drain(Wait, const std::function<void(Piece &)> &) {}
 
 #endif
 

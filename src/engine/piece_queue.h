@@ -31,15 +31,16 @@ public:
     static std::unique_ptr<PieceQueue> Make(const StreamRules &rules, const LinePolicy &policy, unsigned workers);
     ~PieceQueue();
 
-    // Queues a copy of the whole lines [p, end), waiting while the queue is
-    // full. False when memory ran out.
+    // Queues a copy of the whole lines [p, end). False when memory ran out.
+    // Drain before, while the queue is full.
     bool Submit(const char *p, const char *end, uint32_t kind_before);
+    bool full() const;
 
-    // Hands finished pieces to take in input order: with wait, every piece
-    // submitted so far, else those finished now. take may not keep the piece.
-    void Drain(bool wait, const std::function<void(Piece &)> &take);
-
-    bool empty() const;
+    // Hands finished pieces to take in input order: those finished now, and
+    // first waiting for the oldest one (kOne) or for all (kAll). take may not
+    // keep the piece.
+    enum class Wait { kNone, kOne, kAll };
+    void Drain(Wait wait, const std::function<void(Piece &)> &take);
 
     struct State;
 

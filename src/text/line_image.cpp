@@ -55,6 +55,7 @@ void LineImage::Cut(size_t length) {
 
 bool LineImage::Build(const char *utf8, size_t length) {
     if (!Reserve(length)) return false;
+    well_formed_ = true;
     const Spelling spellings = data_.Spellings(mode_);
     const bool ascii_as_itself = alphabet_.AsciiAsItself();
     auto *offsets = reinterpret_cast<uint32_t *>(offsets_.data());
@@ -103,6 +104,7 @@ bool LineImage::Build(const char *utf8, size_t length) {
         p += d.length;
         const uint32_t cp = d.code_point;
         if (cp == kInvalidByte) {
+            well_formed_ = false;
             n = Emit(offsets, image, n, Alphabet::kNarrowOther, offset);
             continue;
         }
@@ -141,6 +143,7 @@ bool LineImage::BuildClusters(const char *utf8, size_t length) {
         const auto offset = static_cast<uint32_t>(p - utf8);
         const Decoded d = DecodeUtf8(p, end);
         p += d.length;
+        if (d.code_point == kInvalidByte) well_formed_ = false;
         if (breaker.Next(d.code_point)) {
             if (offset != 0) emit();
             start = offset;

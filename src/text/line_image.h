@@ -30,6 +30,10 @@ public:
     // as when the characters behind them may still change.
     void Cut(size_t length);
 
+    // Whether every byte of the last line built belongs to a well-formed
+    // character (a caller may then count characters as lead bytes).
+    bool well_formed() const { return well_formed_; }
+
     const char *text() const { return image_.data(); }  // NUL-terminated
     size_t length() const { return length_; }
     // offsets()[i]: where the UTF-8 bytes of the image character at i begin,
@@ -49,6 +53,7 @@ private:
     LineBuffer image_;
     LineBuffer offsets_;
     size_t length_ = 0;
+    bool well_formed_ = true;
 };
 
 }  // namespace lumo::text

@@ -307,7 +307,6 @@ expect_buffer
 begin "emacs: a buffer without a last line end keeps none"
 head -c -1 "$work/text.utf-8" >"$work/open.utf-8"
 expect_tool "$work/open.utf-8" format --fold 36 --encoding utf-8
-head -c -1 "$work/expected" >"$work/expected.open" && mv "$work/expected.open" "$work/expected"
 emacs_run "$work/open.utf-8" utf-8 "(setq fill-column 36) (lumotext-format-region (point-min) (point-max))"
 expect_buffer
 

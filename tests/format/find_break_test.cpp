@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "support/break_search.h"
 #include "support/fold_settings.h"
 #include "support/sjis.h"
 
@@ -34,8 +35,8 @@ struct BreakRow {
 // program turns that into a failure.
 const char *FindBreakAt(const lumo::CodePage &cp, const ExactText &text, size_t line_size, size_t segment,
                         uint32_t tab_width, const FoldSettings &fold) {
-    return lumo::FindBreak(cp, text.c_str(), text.c_str() + line_size, text.c_str() + segment, tab_width,
-                           fold);
+    const lumo_fold::BreakSearch search(cp, fold, tab_width);
+    return search.Find(text.c_str(), text.c_str() + line_size, text.c_str() + segment);
 }
 
 void RunRows(const std::vector<BreakRow> &rows) {

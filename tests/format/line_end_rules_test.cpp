@@ -73,7 +73,7 @@ TEST(KinsokuClass, PresetSetsPerWholeCharacter) {
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
         ExactText text(row.text);
-        EXPECT_EQ(lumo::KinsokuClass(cp, text.c_str(), fold), row.expected) << Hex(row.text);
+        EXPECT_EQ(lumo::KinsokuClass(cp, text.c_str(), lumo::FoldTables(cp, fold)), row.expected) << Hex(row.text);
     }
 }
 
@@ -104,7 +104,7 @@ TEST(KinsokuClass, CustomSets) {
         Fold fold(70);
         fold.NotHead(row.head).NotTail(row.tail);
         ExactText text(row.text);
-        EXPECT_EQ(lumo::KinsokuClass(cp, text.c_str(), fold), row.expected) << Hex(row.text);
+        EXPECT_EQ(lumo::KinsokuClass(cp, text.c_str(), lumo::FoldTables(cp, fold)), row.expected) << Hex(row.text);
     }
 }
 
@@ -228,8 +228,8 @@ TEST(WordWrapBreak, Table) {
         ExactText text(whole);
         Fold fold(70);
         fold.Left(row.maxmove).Wrap(row.wraptype).WordChars(row.wordchars);
-        const char *result = lumo::WordWrapBreak(cp, text.c_str() + row.before.size(),
-                                                 text.c_str() + row.segment, text.c_str(), fold);
+        const char *result = lumo::WordWrapBreak(cp, text.c_str() + row.before.size(), text.c_str() + row.segment,
+                                                 text.c_str(), fold, lumo::FoldTables(cp, fold));
         ExpectBreak(text.c_str(), result, row.expected, whole);
     }
 }
@@ -275,7 +275,7 @@ TEST(PushOutBreak, Table) {
         Fold fold(70);
         if (row.head) fold.NotHead(*row.head);
         const char *result = lumo::PushOutBreak(cp, text.c_str() + row.before.size(),
-                                                text.c_str() + row.up_to_limit.size(), fold);
+                                                text.c_str() + row.up_to_limit.size(), lumo::FoldTables(cp, fold));
         ExpectBreak(text.c_str(), result, row.expected, whole);
     }
 }
@@ -322,7 +322,7 @@ TEST(HangBreak, Table) {
         fold.Right(row.maxmove).Wrap(WRAP_HANG | WRAP_ALNUM);
         if (row.head) fold.NotHead(*row.head);
         const char *result =
-            lumo::HangBreak(cp, text.c_str() + row.before.size(), text.c_str(), fold);
+            lumo::HangBreak(cp, text.c_str() + row.before.size(), text.c_str(), fold, lumo::FoldTables(cp, fold));
         ExpectBreak(text.c_str(), result, row.expected, whole);
     }
 }

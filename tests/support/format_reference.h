@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "format/find_break.h"
+#include "support/break_search.h"
 #include "text/text.h"
 #include "lumotext.h"
 #include "paragraph/classify.h"
@@ -125,7 +125,7 @@ inline ReferenceResult ReferenceFormat(const std::string &source, IndentSettings
                 formatted += lc.prefix;
                 segment_fold.foldnum = fold.foldnum - prefix_length;
             }
-            const char *brk = lumo::FindBreak(cp, begin, end, begin + pos, tab_width, segment_fold);
+            const char *brk = BreakSearch(cp, segment_fold, tab_width).Find(begin, end, begin + pos);
             const size_t next = static_cast<size_t>(brk - begin);
             if (brk <= begin + pos || next > line.text.size()) {
                 // No progress or a break outside the line: report it as a

@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "format/driver_utf8.h"
+#include "engine/library_entries.h"
 #include "lumotext.h"
 #include "paragraph/bind_utf8.h"
 #include "text/unicode_data.h"
@@ -86,7 +86,7 @@ inline bool ConvertRecord(HeaderSettings *r) { return ConvertField(r->headerdeli
 inline int32_t FormatUtf8(FormatRequest *request, IndentSettings *indent, FoldSettings *fold,
                           HeaderSettings *header) {
 #ifdef _WIN32
-    return lumo::MultiLinesUtf8(request, indent, fold, header);
+    return lumo::engine::MultiLinesUtf8(request, indent, fold, header);
 #else
     return LumoMultiLinesUtf8(request, indent, fold, header);
 #endif

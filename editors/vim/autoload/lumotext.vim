@@ -98,8 +98,8 @@ function! lumotext#filter(subcommand, first, last) abort
   let output = tempname()
   let errors = tempname()
   try
-    " Every line, the last included, ends in a line feed: the tool keeps a
-    " text's own line ends, and folds a single line without one with CR LF.
+    " Every line, the last included, ends in a line feed, so that the tool
+    " joins the folded lines with the buffer's own line ends.
     call writefile(bytes, input)
     let command = [s:setting('command', 'lumotext'), a:subcommand]
           \ + s:options(a:subcommand)

@@ -1,0 +1,117 @@
+// Former bugs of the tool before the streaming engine, each a case named
+// for what broke.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "engine/engine_support.h"
+
+namespace lumo_engine_test {
+namespace {
+
+// One line whose continuation prefix filled the fold column made the whole
+// piece around it be formatted again line by line. Now that line alone goes
+// without its prefix, named, and every other line folds as it always has.
+TEST(FormerBugs, APrefixThatFillsTheFoldColumnFoldsOnlyItsLineWithoutIt) {
+    std::string text;
+    for (int i = 0; i < 2000; ++i) {
+        text += i % 97 == 5 ? "　　　　　・項目の説明がとても長く続きます。まだ続きます。\n"
+                            : "本文の一行です。本文の一行です。本文の一行です。\n";
+    }
+    const LumoRecords records = PresetRecords(2, 12);
+    const Expected expected = Reference(text, records, LUMO_UTF8, 8);
+    ASSERT_EQ(expected.warned.size(), 21u);
+    std::mt19937 random(1);
+    for (unsigned threads : {1u, 2u}) {
+        lumo_options o = Options(&records, LUMO_UTF8, 8);
+        o.threads = threads;
+        const Streamed s = Stream(LUMO_FORMAT, o, text, &random, 4096);
+        EXPECT_EQ(s.output, expected.output);
+        EXPECT_EQ(s.warned, expected.warned);
+    }
+}
+
+// A single long line cost time that grew faster than its length and eight
+// times its size in memory. Now a line longer than a megabyte is folded
+// window by window, with the bytes that one call on the whole line gives.
+TEST(FormerBugs, ALineLongerThanAWindowFoldsAsTheWholeLineDoes) {
+    std::mt19937 random(9);
+    const char *const kBits[] = {"あ", "い", "。", "」", "（", "word ", "12345", "ｶﾅ", "、", "　"};
+    std::string line = "・";
+    while (line.size() < (size_t{5} << 20) / 2) line += kBits[random() % std::size(kBits)];
+    for (const char *head : {"", "・", "> "}) {
+        for (lumo_encoding encoding : {LUMO_UTF8, LUMO_CP932}) {
+            for (int32_t preset : {1, 2}) {
+                std::string text = "短い行\n" + std::string(head) + line + "\r\nその次の行\n";
+                if (encoding == LUMO_CP932) text = Cp932Of(text);
+                LumoRecords records = PresetRecords(preset, 40);
+                if (preset == 1) records.fold.wraptype = WRAP_HANG | WRAP_ALNUM;  // the window looks ahead further
+                std::string library;
+                ASSERT_EQ(LibraryFormat(text, records, encoding, 8, &library), FORMAT_DONE);
+                // Small parts: every part is a window, ending anywhere.
+                const Streamed s = Stream(LUMO_FORMAT, Options(&records, encoding, 8), text, &random,
+                                          preset == 1 ? 300000 : 3000);
+                ASSERT_EQ(s.result, LUMO_OK);
+                ASSERT_TRUE(SameBytes(s.output, library)) << "head '" << head << "', preset " << preset
+                                             << (encoding == LUMO_CP932 ? ", sjis" : ", utf-8");
+            }
+        }
+    }
+}
+
+// A NUL byte was reported only after its whole line had been read, so a
+// stream of NUL bytes was never reported. Now the feed that carries it
+// fails, with the characters before it on its line counted, also across
+// the windows of a long line and its bytes that are not UTF-8.
+TEST(FormerBugs, ANulByteIsReportedByTheFeedThatCarriesIt) {
+    lumo_options o;
+    lumo_options_init(&o);
+    Streamed s;
+    lumo_stream *stream = lumo_stream_new(LUMO_FORMAT, &o, Collect, &s, nullptr);
+    lumo_error err;
+    const std::string zeros(1 << 16, '\0');
+    EXPECT_EQ(lumo_stream_feed(stream, zeros.data(), zeros.size(), &err), LUMO_ERR_NUL);
+    EXPECT_EQ(err.line, 1u);
+    EXPECT_EQ(err.column, 1u);
+    lumo_stream_free(stream);
+
+    for (lumo_encoding encoding : {LUMO_UTF8, LUMO_CP932}) {
+        std::string long_line;
+        unsigned long long characters = 0;
+        for (; long_line.size() < (size_t{3} << 20); characters += 4) {
+            long_line += encoding == LUMO_UTF8 ? "あa\xff" "b" : "\x82\xa0" "a\x80" "b";
+        }
+        o.encoding = encoding;
+        Streamed t;
+        stream = lumo_stream_new(LUMO_FORMAT, &o, Collect, &t, nullptr);
+        const std::string text = "first\n" + long_line;
+        for (size_t at = 0; at < text.size(); at += 100000) {
+            ASSERT_EQ(lumo_stream_feed(stream, text.data() + at, std::min<size_t>(100000, text.size() - at), &err),
+                      LUMO_OK);
+        }
+        EXPECT_EQ(lumo_stream_feed(stream, "x\0", 2, &err), LUMO_ERR_NUL);
+        EXPECT_EQ(err.line, 2u);
+        EXPECT_EQ(err.column, characters + 2);
+        lumo_stream_free(stream);
+    }
+}
+
+// A text whose last line had no line end got one when it had more than
+// one line, so that folding changed an already folded file.
+TEST(FormerBugs, ALastLineWithoutALineEndStaysWithout) {
+    std::mt19937 random(2);
+    lumo_options o;
+    lumo_options_init(&o);
+    o.fold = 10;
+    for (const char *text : {"あいう\nえお", "あいう\r\nえおかきくけこさしす", "ab\rcdefghijklmnopq", "abc"}) {
+        const Streamed once = Stream(LUMO_FORMAT, o, text, &random, 0);
+        EXPECT_NE(once.output.back(), '\n') << text;
+        EXPECT_NE(once.output.back(), '\r') << text;
+        // Folding what is folded changes nothing.
+        EXPECT_EQ(Stream(LUMO_FORMAT, o, once.output, &random, 3).output, once.output) << text;
+    }
+}
+
+}  // namespace
+}  // namespace lumo_engine_test
