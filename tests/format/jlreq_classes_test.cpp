@@ -16,7 +16,7 @@
 #include "format/jlreq_break.h"
 #include "support/jlreq_text.h"
 
-#ifdef LUMOTEXT_UNICODE
+#if defined(LUMOTEXT_UNICODE) && defined(LUMOTEXT_TEST_ICU)
 #include <unicode/uchar.h>
 #include <unicode/uscript.h>
 #endif
@@ -168,7 +168,7 @@ TEST(JlreqClasses, NothingElseForbidsAnything) {
     }
 }
 
-#ifdef LUMOTEXT_UNICODE
+#if defined(LUMOTEXT_UNICODE) && defined(LUMOTEXT_TEST_ICU)
 // The kind of every code point against ICU: spaces; wide is East Asian Width
 // F, W or H and not Hangul; words are ASCII letters, digits and symbols and
 // the letters, digits and marks of the Latin, Greek and Cyrillic scripts.
