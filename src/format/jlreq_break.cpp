@@ -19,49 +19,43 @@ const BreakUnit &UnitAt(const BreakWindow &window, uint64_t index) {
 
 }  // namespace
 
-bool MayBreakBetween(Level level, Traits before, Traits after, bool spaces_between) {
-    const unsigned shift = kLevelBits * static_cast<unsigned>(level);
-    const unsigned b = before >> shift;
-    const unsigned a = after >> shift;
-    if (!spaces_between) {
-        // Only a space or a character of a script written without spaces
-        // separates; letters, digits and symbols of the others stay together.
-        const bool opening = KindOf(before) == kWide || KindOf(after) == kWide ||
-                             (before & after & kInseparable) != 0;
-        if (!opening) return false;
-        if (b & a & kKeepPairs) return false;
-        if ((a & kNoHead) || (b & kNoTail)) return false;
-    } else {
-        // An ASCII mark with a space between it and its neighbour is not
-        // glued to that neighbour.
-        if ((a & kNoHead) && !(after & kAdjacentOnly)) return false;
-        if ((b & kNoTail) && !(before & kAdjacentOnly)) return false;
-    }
-    return !(after & kUserNoHead) && !(before & kUserNoTail);
-}
-
 uint64_t SegmentSearch::SpaceWidth(const BreakRules &rules, const BreakUnit &unit, uint64_t column) const {
     if (unit.code_point != '\t') return unit.width;
     if (rules.tab_width == 0) return 1;
     return rules.tab_width - (start_column_ + column) % rules.tab_width;
 }
 
+// Spaces and wide characters share a bit of the kind: the two next to which
+// a line may break.
+constexpr Traits kSpaceOrWide = 0x1000;
+static_assert((kSpace & kWide & kSpaceOrWide) != 0 && ((kWord | kOther) & kSpaceOrWide) == 0, "kinds");
+
 // The last place in (lead_, fold] where the rules let the line break, or 0.
 // Every place before fold fits; spaces before a place end the earlier line.
 uint64_t SegmentSearch::BestBefore(const BreakRules &rules, const BreakWindow &window, uint64_t fold) const {
+    const auto traits_at = [&window](uint64_t index) { return window.units[index - window.first].traits; };
     uint64_t place = fold;
+    Traits after = traits_at(place);
     for (;;) {
         uint64_t before = place - 1;
+        Traits traits = traits_at(before);
+        if (!(after & (kSpaceOrWide | kInseparable))) {
+            // Between two characters that are neither wide nor spaces nor
+            // both inseparable nothing opens: runs of letters are crossed
+            // here.
+            while (!(traits & (kSpaceOrWide | kInseparable)) && before > lead_) traits = traits_at(--before);
+            after = traits_at(before + 1);
+        }
+        place = before + 1;
         bool spaced = false;
-        while (IsSpace(UnitAt(window, before).traits)) {  // lead_ is no space
-            --before;
+        while (IsSpace(traits)) {  // lead_ is no space
+            traits = traits_at(--before);
             spaced = true;
         }
-        if (MayBreakBetween(rules.level, UnitAt(window, before).traits, UnitAt(window, place).traits, spaced)) {
-            return place;
-        }
+        if (MayBreakBetween(rules.level, traits, after, spaced)) return place;
         if (before == lead_) return 0;  // no line of spaces alone
         place = before;
+        after = traits;
     }
 }
 
@@ -95,42 +89,52 @@ bool SegmentSearch::Decide(const BreakRules &rules, const BreakWindow &window, u
 // The hot loop: columns are added up until a unit that is not a space does
 // not fit. Spaces never end the measuring: at a break they count for nothing.
 bool SegmentSearch::Measure(const BreakRules &rules, const BreakWindow &window, BreakAnswer *answer) {
-    const uint64_t end = window.first + window.count;
     const BreakUnit *unit = window.units + (pos_ - window.first);
+    const BreakUnit *const stop = window.units + window.count;
+    const uint64_t columns = columns_;
     uint64_t col = col_;
-    uint64_t i = pos_;
-    for (; i < end; ++i, ++unit) {
-        if (IsSpace(unit->traits)) {
-            col += SpaceWidth(rules, *unit, col);
-            continue;
-        }
-        const uint64_t after = col + unit->width;
-        if (after > columns_) break;
-        col = after;
-        if (lead_ == kNone) lead_ = i;
-    }
-    pos_ = i;
-    col_ = col;
-    if (i == end) return false;
-
     if (lead_ == kNone) {
-        // The first unit that is not a space is wider than the line: it
-        // stands on its own, and a run of letters it begins stays whole.
-        lead_ = i;
-        mode_ = Mode::kOverlong;
-        last_ = unit->traits;
-        pos_ = i + 1;
-        return false;
+        while (unit != stop && IsSpace(unit->traits)) {
+            col += SpaceWidth(rules, *unit, col);
+            ++unit;
+        }
+        col_ = col;
+        pos_ = window.first + static_cast<uint64_t>(unit - window.units);
+        if (unit == stop) return false;
+        lead_ = pos_;
+        if (col + unit->width > columns) {
+            // The first unit that is not a space is wider than the line: it
+            // stands on its own, and a run of letters it begins stays whole.
+            mode_ = Mode::kOverlong;
+            last_ = unit->traits;
+            pos_ = lead_ + 1;
+            return false;
+        }
     }
-    if (rules.hang && (unit->traits & kHangs) && col <= columns_) {
+    for (; unit != stop; ++unit) {
+        const uint64_t after = col + unit->width;
+        if (after > columns || unit->code_point == '\t') {
+            if (unit->code_point == '\t') {
+                col += SpaceWidth(rules, *unit, col);
+                continue;
+            }
+            if (!IsSpace(unit->traits)) break;
+        }
+        col = after;
+    }
+    col_ = col;
+    pos_ = window.first + static_cast<uint64_t>(unit - window.units);
+    if (unit == stop) return false;
+
+    if (rules.hang && (unit->traits & kHangs) && col <= columns) {
         mode_ = Mode::kHangPending;
-        fold_ = i;
+        fold_ = pos_;
         last_ = unit->traits;
         spaced_ = false;
-        pos_ = i + 1;
+        ++pos_;
         return false;
     }
-    return Decide(rules, window, i, answer);
+    return Decide(rules, window, pos_, answer);
 }
 
 // A 、 or 。 hangs when the line may break after it (and the spaces after

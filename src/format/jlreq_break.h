@@ -56,7 +56,26 @@ struct BreakAnswer {
 // at level: a break needs a space or a wide character on one side (or, in
 // loose, two inseparable characters), and no class or kinsoku set of the two
 // may forbid it.
-bool MayBreakBetween(Level level, Traits before, Traits after, bool spaces_between);
+inline bool MayBreakBetween(Level level, Traits before, Traits after, bool spaces_between) {
+    using namespace trait;
+    const unsigned shift = kLevelBits * static_cast<unsigned>(level);
+    const unsigned b = before >> shift;
+    const unsigned a = after >> shift;
+    if (!spaces_between) {
+        // Only a space or a character of a script written without spaces
+        // separates; letters, digits and symbols of the others stay together.
+        const bool opening = KindOf(before) == kWide || KindOf(after) == kWide || (before & after & kInseparable) != 0;
+        if (!opening) return false;
+        if (b & a & kKeepPairs) return false;
+        if ((a & kNoHead) || (b & kNoTail)) return false;
+    } else {
+        // An ASCII mark with a space between it and its neighbour is not
+        // glued to that neighbour.
+        if ((a & kNoHead) && !(after & kAdjacentOnly)) return false;
+        if ((b & kNoTail) && !(before & kAdjacentOnly)) return false;
+    }
+    return !(after & kUserNoHead) && !(before & kUserNoTail);
+}
 
 // The search for one segment, carried from one window to the next.
 //

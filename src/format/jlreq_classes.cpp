@@ -317,7 +317,12 @@ constexpr SortedRows kSortedRows;
 
 }  // namespace
 
-Traits Classify(uint32_t code_point, const text::CodePointInfo &info) {
+namespace detail {
+
+const std::array<Traits, 0x80> kAsciiTraits = kAscii.traits;
+const std::array<Traits, 0x400> kKanaAndSymbolTraits = kKanaAndSymbols.traits;
+
+Traits ClassifyAny(uint32_t code_point, text::CodePointInfo info) {
     if (kAscii.Holds(code_point)) return kAscii[code_point];
     if (kKanaAndSymbols.Holds(code_point)) return kKanaAndSymbols[code_point];
     if (InRanges(kBmpIdeographs, code_point)) return kWide;
@@ -335,4 +340,5 @@ Traits Classify(uint32_t code_point, const text::CodePointInfo &info) {
     return row | kOther;
 }
 
+}  // namespace detail
 }  // namespace lumo::jlreq

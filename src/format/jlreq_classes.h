@@ -6,6 +6,7 @@
 // character, so that the break search only tests bits.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "text/unicode_data.h"
@@ -47,11 +48,26 @@ constexpr Traits AtLevel(Traits traits, Level level) {
 }
 constexpr Traits KindOf(Traits traits) { return traits & trait::kKindMask; }
 
+namespace detail {
+// Direct tables made from the class table (jlreq_classes.cpp) for ASCII and
+// for U+3000..U+33FF (CJK symbols and punctuation, kana, the squared units).
+extern const std::array<Traits, 0x80> kAsciiTraits;
+extern const std::array<Traits, 0x400> kKanaAndSymbolTraits;
+// Classify for any code point; Classify answers the commonest itself.
+Traits ClassifyAny(uint32_t code_point, text::CodePointInfo info);
+}  // namespace detail
+
 // The traits of a code point (text::kInvalidByte for a byte that is not
 // UTF-8), without the user's bits. info is the character model's entry for
 // it; only its narrow width and its letter flag are read, and only for code
-// points outside ASCII, the kana and CJK symbol blocks and the full-width
-// forms, which are answered from tables.
-Traits Classify(uint32_t code_point, const text::CodePointInfo &info);
+// points outside ASCII, the kana and CJK symbol blocks, the ideographs and
+// the full-width forms, which are answered from tables. Inline for the
+// commonest characters of Japanese text.
+inline Traits Classify(uint32_t code_point, text::CodePointInfo info) {
+    if (code_point < 0x80) return detail::kAsciiTraits[code_point];
+    if (code_point - 0x3000 < 0x400) return detail::kKanaAndSymbolTraits[code_point - 0x3000];
+    if (code_point - 0x4E00 < 0xA000 - 0x4E00) return trait::kWide;  // CJK unified ideographs
+    return detail::ClassifyAny(code_point, info);
+}
 
 }  // namespace lumo::jlreq
