@@ -1,7 +1,7 @@
 // Extended grapheme clusters (UAX #29, Unicode 15.0: GB3 to GB13) as a state
 // machine fed one code point at a time, so that a line may be fed in parts;
 // and the project's clusters on top of it, in which some characters stand
-// on their own whatever Unicode's rules say.
+// on their own whatever Unicode's rules say. A new breaker begins a new text.
 #pragma once
 
 #include <cstdint>
@@ -17,15 +17,12 @@ public:
     // information (the first code point fed always begins one).
     bool Next(const CodePointInfo &info);
 
-    // Forgets what was fed: the next code point begins a cluster.
-    void Reset() { *this = GraphemeBreaker(); }
-
 private:
     static constexpr uint8_t kStart = 0xFF;
-    uint8_t before_ = kStart;         // ClusterBreak of the code point before
-    bool pictographic_run_ = false;   // what was fed ends with ExtPict Extend*
+    uint8_t before_ = kStart;              // ClusterBreak of the code point before
+    bool pictographic_run_ = false;        // what was fed ends with ExtPict Extend*
     bool zwj_after_pictographic_ = false;  // ... ExtPict Extend* ZWJ
-    bool odd_regional_run_ = false;   // it ends with an odd number of regional indicators
+    bool odd_regional_run_ = false;        // it ends with an odd number of regional indicators
 };
 
 // The project's clusters: Unicode's boundaries, and also a boundary before
@@ -37,7 +34,6 @@ class ClusterBreaker {
 public:
     // Whether a cluster of the project begins at code_point.
     bool Next(uint32_t code_point);
-    void Reset() { *this = ClusterBreaker(); }
 
 private:
     GraphemeBreaker unicode_;

@@ -21,6 +21,14 @@ bool LineImage::Reserve(size_t length) {
 
 namespace {
 
+// The lead byte of the window's first code point; the window is whole blocks
+// of 0x1000 code points, which three-byte forms share a lead byte for.
+constexpr unsigned kWindowLead = 0xE0 | (tables::kSpellingWindowFirst >> 12);
+constexpr uint32_t kWindowEnd = tables::kSpellingWindowFirst + tables::kSpellingWindowSize;
+static_assert(tables::kSpellingWindowFirst % 0x1000 == 0 && kWindowEnd % 0x1000 == 0 &&
+                  tables::kSpellingWindowFirst >= 0x1000 && kWindowEnd <= 0xD000,
+              "the window is whole blocks of three-byte forms below the surrogates");
+
 // Writes the image character for code at image[at], its bytes standing for
 // the UTF-8 bytes from offset on; returns the position behind it.
 inline size_t Emit(uint32_t *offsets, unsigned char *image, size_t at, uint16_t code, uint32_t offset) {
@@ -64,11 +72,14 @@ bool LineImage::Build(const char *utf8, size_t length) {
     const auto *const end = start + length;
     size_t n = 0;
     for (const unsigned char *p = start; p < end;) {
-        // Kana and kanji: three bytes each, spelt as two by one lookup.
-        while (end - p >= 3 && (p[0] & 0xF0) == 0xE0 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80 &&
-               (p[0] != 0xE0 || p[1] >= 0xA0)) {  // not an overlong form
-            const uint32_t cp = (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
-            const uint16_t code = spellings[cp];  // 0 for surrogates
+        // Kana, CJK symbols and kanji: three bytes each, spelt as two by one
+        // lookup in the flat window. Its lead bytes are consecutive, so one
+        // unsigned comparison turns away every other byte: ASCII, overlong
+        // forms, surrogates and other lead bytes.
+        while (end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+            const uint32_t at = (p[0] - kWindowLead) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
+            if (at >= tables::kSpellingWindowSize) break;
+            const uint16_t code = tables::kSpellingWindow[at];
             if (code <= 0xFF) break;
             offsets[n] = static_cast<uint32_t>(p - start);
             offsets[n + 1] = kTrail;

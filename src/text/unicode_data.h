@@ -85,6 +85,8 @@ public:
     explicit Spelling(Ambiguous mode)
         : stage_(tables::kBmpStages[tables::kSpellings + static_cast<unsigned>(mode)]) {}
     uint16_t operator[](uint32_t bmp_code_point) const {
+        const uint32_t in_window = bmp_code_point - tables::kSpellingWindowFirst;
+        if (in_window < tables::kSpellingWindowSize) return tables::kSpellingWindow[in_window];
         return tables::kBmpPool[stage_[bmp_code_point >> tables::kBmpShift] + (bmp_code_point & tables::kBmpLowMask)];
     }
 

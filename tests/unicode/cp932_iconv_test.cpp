@@ -61,7 +61,8 @@ TEST(Cp932Iconv, EveryCodeDecodesAsIconvDecodesIt) {
         const std::string out = decode.Convert(bytes);
         const uint32_t expected = out.size() == 4 ? CodePointOf(out) : lumo::text::kNoCodePoint;
         characters += expected != lumo::text::kNoCodePoint;
-        ASSERT_EQ(lumo::text::Cp932CodePoint(static_cast<uint16_t>(code)), expected) << std::hex << "code " << code;
+        ASSERT_EQ(lumo::text::Cp932CodePoint(static_cast<uint16_t>(code)), expected)
+            << std::hex << "code " << code;
     }
     EXPECT_GT(characters, 7000u);
 }
@@ -77,7 +78,8 @@ TEST(Cp932Iconv, EveryCodePointEncodesAsIconvEncodesIt) {
         const std::string code = encode.Convert(Utf32(cp));
         uint16_t expected = 0;
         if ((code.size() == 1 || code.size() == 2) && decode.Convert(code) == Utf32(cp)) {
-            for (const char byte : code) expected = static_cast<uint16_t>(expected << 8 | static_cast<unsigned char>(byte));
+            for (const char byte : code)
+                expected = static_cast<uint16_t>(expected << 8 | static_cast<unsigned char>(byte));
         }
         ASSERT_EQ(lumo::text::Cp932Code(cp), expected) << std::hex << "U+" << cp;
     }

@@ -61,19 +61,6 @@ TEST(GraphemeBreaker, EveryLineOfGraphemeBreakTest) {
     }
 }
 
-// The breaker keeps no more than it must: after Reset it is as new, and a
-// line fed after another begins with a boundary only where the rules say.
-TEST(GraphemeBreaker, ResetForgetsWhatWasFed) {
-    const auto cases = lumo_unicode::GraphemeBreakCases();
-    GraphemeBreaker breaker;
-    for (const auto &c : cases) {
-        breaker.Reset();
-        std::vector<bool> got;
-        for (const uint32_t cp : c.code_points) got.push_back(breaker.Next(UnicodeData::Info(cp)));
-        EXPECT_EQ(got, c.boundary_before) << "GraphemeBreakTest.txt line " << c.line_number;
-    }
-}
-
 bool StandsAlone(uint32_t cp) { return cp == '\r' || cp == '\n' || cp == kInvalidByte; }
 
 TEST(ClusterBreaker, UnicodesBoundariesAndTheProjectsOwn) {

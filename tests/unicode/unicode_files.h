@@ -49,8 +49,11 @@ inline std::vector<Range> Ranges(const std::string &path) {
         const std::string span = line.substr(0, semi);
         r.first = static_cast<uint32_t>(std::stoul(span, nullptr, 16));
         const size_t dots = span.find("..");
-        r.last = dots == std::string::npos ? r.first : static_cast<uint32_t>(std::stoul(span.substr(dots + 2), nullptr, 16));
-        std::istringstream value(line.substr(semi + 1, hash == std::string::npos ? std::string::npos : hash - semi - 1));
+        r.last = dots == std::string::npos
+                     ? r.first
+                     : static_cast<uint32_t>(std::stoul(span.substr(dots + 2), nullptr, 16));
+        std::istringstream value(
+            line.substr(semi + 1, hash == std::string::npos ? std::string::npos : hash - semi - 1));
         value >> r.value;
         if (hash != std::string::npos) r.comment = line.substr(hash + 1);
         ranges.push_back(r);
