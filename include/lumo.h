@@ -4,7 +4,7 @@
  * 932) text, in one call or as a stream fed in parts of any size.
  *
  *     lumo_options o;
- *     lumo_options_init(&o);          preset 2, fold 70, tab 8, UTF-8
+ *     lumo_options_init(&o);          preset 2, fold 70, tab 8, UTF-8, normal rules
  *     o.fold = 40;
  *     char *out; size_t n; lumo_error err;
  *     if (lumo_format(text, strlen(text), &o, &out, &n, &err) != 0)
@@ -46,8 +46,19 @@ typedef enum lumo_ambiguous {
 
 typedef enum lumo_mode {
     LUMO_FORMAT = 0,  /* fold */
-    LUMO_BIND = 1     /* join folded lines back */
+    LUMO_BIND = 1,    /* join folded lines back */
+    LUMO_REFLOW = 2   /* bind each block of folded lines and fold it again */
 } lumo_mode;
+
+/* The line-break rules: after W3C's Requirements for Japanese Text Layout
+ * and the levels of CSS Text 3's line-break property, or the classic rules
+ * of the Windows-era entries (LumoMultiLines, BindLines). */
+typedef enum lumo_rules {
+    LUMO_RULES_NORMAL = 0,  /* no line begins with a small kana or ー; 〜 and ゠ may begin one */
+    LUMO_RULES_STRICT = 1,  /* also never with 〜 or ゠ */
+    LUMO_RULES_LOOSE = 2,   /* lines may begin with hyphens, ・ ： ！ ？, iteration marks, small kana, ー, units */
+    LUMO_RULES_CLASSIC = 3  /* the settings' kinsoku sets alone, with push-out or hanging within their limits */
+} lumo_rules;
 
 /* Results. */
 #define LUMO_OK 0
@@ -95,10 +106,17 @@ typedef struct lumo_options {
     unsigned threads;             /* threads that fold a stream's lines (default 1: the caller's) */
     lumo_warning warning;         /* NULL (default): warnings are dropped */
     void *warning_context;
+    lumo_rules rules;             /* default LUMO_RULES_NORMAL; the settings' kinsoku sets count at
+                                     every level. Bind: how the text was folded, which tells how
+                                     lines join (a space between two narrow characters, except
+                                     with LUMO_RULES_CLASSIC) */
+    int hang;                     /* nonzero: one of 、。，．｡､ may hang past the fold column (not
+                                     with LUMO_RULES_CLASSIC, whose settings say whether it hangs) */
 } lumo_options;
 
 /* Fills options with the defaults: preset 2, fold 70, tab 8, UTF-8,
- * ambiguous characters as code page 932 holds them. */
+ * ambiguous characters as code page 932 holds them, the normal line-break
+ * rules. */
 LUMO_API void lumo_options_init(lumo_options *options);
 
 /* Formats (lumo_format) or binds (lumo_bind) the length bytes at text.

@@ -7,8 +7,11 @@
 #include <cstring>
 #include <new>
 
+#include "format/jlreq_fold.h"
+#include "format/jlreq_join.h"
 #include "paragraph/bind.h"
 #include "paragraph/bind_utf8.h"
+#include "paragraph/header.h"
 #include "text/line_ends.h"
 #include "text/utf8.h"
 
@@ -32,11 +35,17 @@ std::unique_ptr<Binder> Binder::Make(const BinderSetup &setup, StreamOutput *out
     std::unique_ptr<Binder> binder(new (std::nothrow) Binder(setup, output, std::move(rules)));
     if (binder == nullptr) return nullptr;
     const StreamRules &r = *binder->rules_;
+    if (r.rules != Rules::kClassic) {
+        binder->measure_.reset(new (std::nothrow) JlreqMeasure(r.cp, r.fold_tables, r.break_rules.level, r.tab_width));
+        if (binder->measure_ == nullptr) return nullptr;
+    }
     binder->block_rules_.reset(new (std::nothrow) BlockRules{
         r.cp, r.records.indent, r.classify_tables, r.fold_tables.not_for_head, r.fold_tables.not_for_tail,
-        r.fold_tables.word_byte, r.records.fold.maxmove_leftwise, setup.fold_column, r.tab_width});
+        r.fold_tables.word_byte, r.records.fold.maxmove_leftwise, setup.fold_column, r.tab_width,
+        binder->measure_.get()});
     if (binder->block_rules_ == nullptr) return nullptr;
     binder->ends_.reset(new (std::nothrow) BlockEnds(*binder->block_rules_));
+    binder->in_header_ = setup.keep_header && !setup.whole && (r.records.header.lumoheader & HEADER_NO_FORMAT);
     if (binder->ends_ == nullptr) return nullptr;
     if (r.encoding == Encoding::kUtf8) {
         binder->image_.reset(new (std::nothrow) text::LineImage(*r.alphabet));
@@ -118,11 +127,32 @@ Status Binder::Start() {
     return status;
 }
 
+// Whether the line just held in header_, length bytes, ends the header block.
+bool Binder::EndsHeader(size_t length) {
+    const char *text = header_.Terminated();
+    if (text == nullptr) return false;
+    const char *line = text + header_.size() - length;
+    return SkipHeader(line, rules_->records.header) != line;
+}
+
 Status Binder::Lines(const char *p, const char *end) {
     while (p < end) {
         const char *stop = FindLineEnd(p, end);
         uint32_t kind = NEWLINE_NONE;
         const char *next = PassLineEnd(stop, end, &kind);
+        if (in_header_) {
+            // The header block goes on as it is, as formatting left it.
+            const auto length = static_cast<size_t>(next - p);
+            if (!header_.Append(p, length)) return Fail(Status::kNoMemory);
+            if (EndsHeader(length)) {
+                if (!out_.Append(header_.data(), header_.size())) return Fail(Status::kNoMemory);
+                header_.Free();
+                in_header_ = false;
+            }
+            ++lines_;
+            p = next;
+            continue;
+        }
         const Status status = Line(p, stop, next);
         if (status != Status::kOk) return status;
         ++lines_;
@@ -136,6 +166,20 @@ size_t Binder::BlankAt(const char *p, const char *stop) const {
     const uint32_t sub_styles = rules_->records.indent.sub_styles;
     if (image_ != nullptr) return Utf8BlankLength(rules_->alphabet->data(), sub_styles, p, stop);
     return Cp932BlankLength(rules_->cp, sub_styles, p);
+}
+
+// The first code point of the character at p (< stop) of the text's bytes.
+uint32_t Binder::CodePointAtByte(const char *p, const char *stop) const {
+    if (image_ != nullptr) return text::DecodeUtf8(p, stop).code_point;
+    const uint32_t code_point = text::Cp932CodePoint(static_cast<uint16_t>(rules_->cp.CharCode(p)));
+    return code_point == text::kNoCodePoint ? text::kInvalidByte : code_point;
+}
+
+// The traits of a line's last character (its cluster's first code point).
+jlreq::Traits Binder::LastTraits(const BlockLine &line) const {
+    const char *last = line.stop - 1;
+    if (line.stop - line.text >= 2 && StartsDoubleByte(rules_->cp, line.text, line.stop - 2)) last = line.stop - 2;
+    return measure_->TraitsAt(line, last);
 }
 
 // One line [p, stop) with its line end [stop, next); *stop is readable.
@@ -156,8 +200,16 @@ Status Binder::Line(const char *p, const char *stop, const char *next) {
             p += prefix;
         }
         for (size_t blank; strip_ && p < stop && (blank = BlankAt(p, stop)) != 0;) p += blank;
+        // Folding by the Japanese rules dropped a space between two narrow
+        // characters (as tools that fold English do): it comes back.
+        if (measure_ != nullptr && p < stop &&
+            jlreq::JoinAcross(last_traits_, TraitsOf(CodePointAtByte(p, stop))) == jlreq::SegmentJoin::kSpace &&
+            !out_.Append(" ", 1)) {
+            return Fail(Status::kNoMemory);
+        }
     }
     ends_->Pass(line);
+    if (measure_ != nullptr && line.stop > line.text) last_traits_ = LastTraits(line);
     if (!out_.Append(p, static_cast<size_t>(stop - p))) return Fail(Status::kNoMemory);
     line_end_length_ = static_cast<size_t>(next - stop);
     std::memcpy(line_end_, stop, line_end_length_);
@@ -195,6 +247,7 @@ Status Binder::Finish() {
         const size_t settled = SettledEnd(pending_.data(), pending_.size(), true);
         status = Lines(pending_.data(), pending_.data() + settled);
         pending_.Consume(settled);
+        if (status == Status::kOk && in_header_) status = EndHeader();
         const char *last = pending_.Terminated();
         if (status == Status::kOk && last == nullptr) status = Fail(Status::kNoMemory);
         if (status == Status::kOk && !pending_.empty()) {
@@ -205,6 +258,25 @@ Status Binder::Finish() {
     if (status == Status::kSink) return status;
     const Status flushed = FlushOut();
     return status != Status::kOk ? status : flushed;
+}
+
+// The text ends while the lines may still be a header block: the last line
+// may end it, line end or not; else they were body lines all along.
+Status Binder::EndHeader() {
+    in_header_ = false;
+    if (!pending_.empty()) {
+        if (!header_.Append(pending_.data(), pending_.size())) return Fail(Status::kNoMemory);
+        if (EndsHeader(pending_.size())) {
+            pending_.Clear();
+            return out_.Append(header_.data(), header_.size()) ? Status::kOk : Fail(Status::kNoMemory);
+        }
+        header_.Resize(header_.size() - pending_.size());
+    }
+    ByteBuffer held;
+    if (!held.Append(header_.data(), header_.size()) || held.Terminated() == nullptr) return Fail(Status::kNoMemory);
+    header_.Free();
+    lines_ -= CountLineEnds(held.data(), held.data() + held.size());
+    return Lines(held.data(), held.data() + held.size());
 }
 
 // A NUL byte ends the stream; its place is counted in characters of its line.

@@ -11,6 +11,7 @@
 
 #include "engine/formatter.h"
 #include "engine/stream_rules.h"
+#include "format/jlreq_measure.h"
 #include "paragraph/block_end.h"
 #include "text/byte_buffer.h"
 #include "text/line_image.h"
@@ -22,6 +23,7 @@ struct BinderSetup {
     uint32_t fold_column = 0;     // the column the text was folded at; 0 when not known
     bool whole = false;           // the whole text is one block
     bool byte_order_mark = true;  // a UTF-8 text's byte order mark is kept apart from its first line
+    bool keep_header = true;      // a header block (the settings') goes on as it is, as formatting left it
 };
 
 class Binder {
@@ -46,14 +48,19 @@ private:
     Status Lines(const char *p, const char *end);
     Status Line(const char *p, const char *stop, const char *next);
     Status BindWhole();
+    bool EndsHeader(size_t length);
+    Status EndHeader();
     Status FailAtNul();
     Status Fail(Status status, uint64_t line = 0, uint64_t column = 0);
     Status FlushOut();
     size_t BlankAt(const char *p, const char *stop) const;
+    uint32_t CodePointAtByte(const char *p, const char *stop) const;
+    jlreq::Traits LastTraits(const BlockLine &line) const;
 
     const BinderSetup setup_;
     StreamOutput *output_;
     std::unique_ptr<const StreamRules> rules_;
+    std::unique_ptr<JlreqMeasure> measure_;  // with the Japanese rules
     std::unique_ptr<BlockRules> block_rules_;
     std::unique_ptr<BlockEnds> ends_;
     std::unique_ptr<text::LineImage> image_;  // UTF-8 text only
@@ -61,7 +68,10 @@ private:
     ByteBuffer out_;
     char line_end_[2] = {};   // the line end of the last line, which ends its block unless the next continues it
     size_t line_end_length_ = 0;
+    ByteBuffer header_;       // the lines that may still be a header block
+    bool in_header_ = false;  // they may
     bool strip_ = false;      // the open block's lines lose their leading blanks
+    jlreq::Traits last_traits_ = 0;  // of the last line's last character, with the Japanese rules
     bool started_ = false;    // the byte order mark is decided
     bool finished_ = false;
     uint64_t lines_ = 0;

@@ -57,8 +57,16 @@ const char *LineWorker::JoinBytes(uint32_t kind) const {
     return policy_.library_line_ends ? "\r\n" : policy_.newline;
 }
 
+FoldResult LineWorker::Fold(const LineView &view, bool complete, ByteBuffer *out, size_t *consumed) {
+    const FoldContext context = rules_.Context();
+    if (rules_.rules == Rules::kClassic) return FoldSegments(context, view, complete, &fold_, out, consumed);
+    const JlreqContext jlreq{context, rules_.break_rules, rules_.encoding == Encoding::kUtf8};
+    return FoldSegmentsJlreq(jlreq, view, complete, &fold_, &jlreq_, out, consumed);
+}
+
 void LineWorker::Begin(bool own_line_end, uint32_t kind) {
     fold_ = LineFold{};
+    jlreq_.search.reset();
     fold_.drop_full_prefix = policy_.drop_full_prefix;
     fold_.join.between = JoinBytes(kind);
     fold_.join.between_length = std::strlen(fold_.join.between);
@@ -99,14 +107,14 @@ FoldResult LineWorker::FoldWhole(const char *line, size_t length, bool own_line_
         head_[head] = '\0';
         Classify(head_);
         if (kept_) return out->Append(line, length) ? FoldResult::kDone : FoldResult::kNoMemory;
-        return FoldSegments(rules_.Context(), LineView{line, length, nullptr, nullptr}, true, &fold_, out, &consumed);
+        return Fold(LineView{line, length, nullptr, nullptr}, true, out, &consumed);
     }
     if (!image_->Build(line, length)) return FoldResult::kNoMemory;
     Classify(image_->text());
     if (!PrefixFrom(*image_, line)) return FoldResult::kNoMemory;
     if (kept_) return out->Append(line, length) ? FoldResult::kDone : FoldResult::kNoMemory;
     const LineView view{image_->text(), image_->length(), line, image_->offsets()};
-    return FoldSegments(rules_.Context(), view, true, &fold_, out, &consumed);
+    return Fold(view, true, out, &consumed);
 }
 
 uint64_t LineWorker::Characters(const char *p, size_t length, bool imaged) const {
@@ -176,8 +184,7 @@ FoldResult LineWorker::FoldLong(const char *bytes, size_t length, bool complete,
         return complete ? FoldResult::kDone : FoldResult::kMore;
     }
     if (image_ == nullptr) {
-        return FoldSegments(rules_.Context(), LineView{bytes, length, nullptr, nullptr}, complete, &fold_, out,
-                            consumed);
+        return Fold(LineView{bytes, length, nullptr, nullptr}, complete, out, consumed);
     }
     // A character that the next bytes complete is left to them, so that
     // the image tells whether what it holds is well-formed.
@@ -185,7 +192,7 @@ FoldResult LineWorker::FoldLong(const char *bytes, size_t length, bool complete,
     if (!complete) image_->Cut(SettledLength(*image_));
     const LineView view{image_->text(), image_->length(), bytes, image_->offsets()};
     size_t measured = 0;
-    const FoldResult result = FoldSegments(rules_.Context(), view, complete, &fold_, out, &measured);
+    const FoldResult result = Fold(view, complete, out, &measured);
     *consumed = complete ? length : image_->offsets()[measured];
     return result;
 }

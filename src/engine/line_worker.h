@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/stream_rules.h"
+#include "format/jlreq_fold.h"
 #include "format/line_folder.h"
 #include "text/byte_buffer.h"
 #include "text/line_buffer.h"
@@ -83,6 +84,7 @@ public:
     bool prefix_dropped() const { return fold_.prefix_dropped; }
 
 private:
+    FoldResult Fold(const LineView &view, bool complete, ByteBuffer *out, size_t *consumed);
     void Classify(const char *measured);
     bool PrefixFrom(const text::LineImage &image, const char *line);
     void Begin(bool own_line_end, uint32_t kind);
@@ -92,6 +94,7 @@ private:
     IndentSettings indent_;  // classification may lower its fixed column
     LineJob job_{};
     LineFold fold_;
+    JlreqLine jlreq_;        // the Japanese line-break rules' search and units
     bool kept_ = false;      // a quoted line kept as it is
     char head_[1024 + 1];    // a code page 932 line's head, for classification
     text::LineImage *image_ = nullptr;  // UTF-8 text only

@@ -58,6 +58,16 @@ private:
     unsigned fold_;
 };
 
+// Reflow: what the binder joins is what the formatter folds.
+class Pipe final : public lumo::engine::StreamOutput {
+public:
+    bool Write(const char *bytes, size_t length) override {
+        return formatter->Feed(bytes, length) == Status::kOk;
+    }
+    void PrefixDropped(uint64_t) override {}
+    Formatter *formatter = nullptr;
+};
+
 }  // namespace
 
 struct lumo_stream {
@@ -66,7 +76,8 @@ struct lumo_stream {
 
     // The stream's problem as a code and a message.
     int Failed(lumo_error *error) const {
-        const Problem &problem = formatter != nullptr ? formatter->problem() : binder->problem();
+        const bool folding = formatter != nullptr && (binder == nullptr || formatter->problem().status != Status::kOk);
+        const Problem &problem = folding ? formatter->problem() : binder->problem();
         switch (problem.status) {
         case Status::kOk: Report(error, LUMO_OK, ""); return LUMO_OK;
         case Status::kNul:
@@ -105,11 +116,25 @@ struct lumo_stream {
         return Failed(error);
     }
 
+    // Each step through the binder first (bind, reflow), then the formatter.
+    Status Feed(const char *bytes, size_t length) {
+        return binder != nullptr ? binder->Feed(bytes, length) : formatter->Feed(bytes, length);
+    }
+    Status Flush() {
+        const Status status = binder != nullptr ? binder->Flush() : Status::kOk;
+        return status == Status::kOk && formatter != nullptr ? formatter->Flush() : status;
+    }
+    Status Finish() {
+        const Status status = binder != nullptr ? binder->Finish() : Status::kOk;
+        return status == Status::kOk && formatter != nullptr ? formatter->Finish() : status;
+    }
+
     Output output;
     unsigned fold_column;
     std::string newline;  // the options' newline, kept while the stream lives
     std::unique_ptr<Formatter> formatter;
     std::unique_ptr<Binder> binder;
+    Pipe pipe;  // reflow: from the binder to the formatter
     bool done = false;
 };
 
@@ -127,6 +152,7 @@ void lumo_options_init(lumo_options *options) {
     options->encoding = LUMO_UTF8;
     options->ambiguous = LUMO_AMBIGUOUS_CP932;
     options->threads = 1;
+    options->rules = LUMO_RULES_NORMAL;
 }
 
 lumo_stream *lumo_stream_new(lumo_mode mode, const lumo_options *given, lumo_sink sink, void *sink_context,
@@ -138,32 +164,39 @@ lumo_stream *lumo_stream_new(lumo_mode mode, const lumo_options *given, lumo_sin
             Report(error, LUMO_ERR_OPTIONS, sink == nullptr ? "the sink is NULL" : message);
             return nullptr;
         }
-        if (mode != LUMO_FORMAT && mode != LUMO_BIND) {
-            Report(error, LUMO_ERR_OPTIONS, "the mode is neither LUMO_FORMAT nor LUMO_BIND");
+        if (mode != LUMO_FORMAT && mode != LUMO_BIND && mode != LUMO_REFLOW) {
+            Report(error, LUMO_ERR_OPTIONS, "the mode is none of LUMO_FORMAT, LUMO_BIND, LUMO_REFLOW");
             return nullptr;
         }
         int code = LUMO_OK;
-        std::unique_ptr<lumo_stream> stream;
-        if (mode == LUMO_FORMAT) {
-            std::unique_ptr<lumo::engine::FormatterSetup> setup(new lumo::engine::FormatterSetup);
-            if (!lumo::engine::FormatSetupOf(options, setup.get(), &code, &message)) {
-                Report(error, code, message);
-                return nullptr;
-            }
-            stream.reset(new lumo_stream(sink, sink_context, options, setup->rules.records.fold.foldnum));
-            stream->newline = setup->lines.newline;
-            setup->lines.newline = stream->newline.c_str();
-            stream->formatter = Formatter::Make(*setup, &stream->output);
-        } else {
-            std::unique_ptr<lumo::engine::BinderSetup> setup(new lumo::engine::BinderSetup);
-            if (!lumo::engine::BindSetupOf(options, setup.get(), &code, &message)) {
-                Report(error, code, message);
-                return nullptr;
-            }
-            stream.reset(new lumo_stream(sink, sink_context, options, options.fold));
-            stream->binder = Binder::Make(*setup, &stream->output);
+        std::unique_ptr<lumo::engine::FormatterSetup> format(new lumo::engine::FormatterSetup);
+        std::unique_ptr<lumo::engine::BinderSetup> bind(new lumo::engine::BinderSetup);
+        // Reflow binds block by block as the lines alone tell (the column
+        // an edited text was folded at is no guide), then folds.
+        lumo_options bound = options;
+        if (mode == LUMO_REFLOW) {
+            bound.fold = 0;
+            bound.whole = 0;
         }
-        if (stream->formatter == nullptr && stream->binder == nullptr) throw std::bad_alloc();
+        if ((mode != LUMO_BIND && !lumo::engine::FormatSetupOf(options, format.get(), &code, &message)) ||
+            (mode != LUMO_FORMAT && !lumo::engine::BindSetupOf(bound, bind.get(), &code, &message))) {
+            Report(error, code, message);
+            return nullptr;
+        }
+        const unsigned fold = mode == LUMO_BIND ? options.fold : format->rules.records.fold.foldnum;
+        std::unique_ptr<lumo_stream> stream(new lumo_stream(sink, sink_context, options, fold));
+        if (mode != LUMO_BIND) {
+            stream->newline = format->lines.newline;
+            format->lines.newline = stream->newline.c_str();
+            stream->formatter = Formatter::Make(*format, &stream->output);
+            if (stream->formatter == nullptr) throw std::bad_alloc();
+        }
+        if (mode != LUMO_FORMAT) {
+            stream->pipe.formatter = stream->formatter.get();
+            stream->binder = Binder::Make(*bind, mode == LUMO_REFLOW ? static_cast<lumo::engine::StreamOutput *>(&stream->pipe)
+                                                                     : &stream->output);
+            if (stream->binder == nullptr) throw std::bad_alloc();
+        }
         Report(error, LUMO_OK, "");
         return stream.release();
     } catch (const std::bad_alloc &) {
@@ -177,10 +210,7 @@ int lumo_stream_feed(lumo_stream *stream, const char *bytes, size_t length, lumo
         Report(error, LUMO_ERR_OPTIONS, "the stream or the bytes are NULL");
         return LUMO_ERR_OPTIONS;
     }
-    return stream->Run(error, [&] {
-        return stream->formatter != nullptr ? stream->formatter->Feed(bytes, length)
-                                            : stream->binder->Feed(bytes, length);
-    });
+    return stream->Run(error, [&] { return stream->Feed(bytes, length); });
 }
 
 int lumo_stream_flush(lumo_stream *stream, lumo_error *error) {
@@ -188,9 +218,7 @@ int lumo_stream_flush(lumo_stream *stream, lumo_error *error) {
         Report(error, LUMO_ERR_OPTIONS, "the stream is NULL");
         return LUMO_ERR_OPTIONS;
     }
-    return stream->Run(error, [&] {
-        return stream->formatter != nullptr ? stream->formatter->Flush() : stream->binder->Flush();
-    });
+    return stream->Run(error, [&] { return stream->Flush(); });
 }
 
 int lumo_stream_finish(lumo_stream *stream, lumo_error *error) {
@@ -198,9 +226,7 @@ int lumo_stream_finish(lumo_stream *stream, lumo_error *error) {
         Report(error, LUMO_ERR_OPTIONS, "the stream is NULL");
         return LUMO_ERR_OPTIONS;
     }
-    const int result = stream->Run(error, [&] {
-        return stream->formatter != nullptr ? stream->formatter->Finish() : stream->binder->Finish();
-    });
+    const int result = stream->Run(error, [&] { return stream->Finish(); });
     stream->done = true;
     return result;
 }

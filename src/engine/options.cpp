@@ -82,6 +82,8 @@ bool Check(const lumo_options &o, bool format, int *code, std::string *error) {
         *error = "the encoding is neither LUMO_UTF8 nor LUMO_CP932";
     } else if (o.ambiguous < LUMO_AMBIGUOUS_CP932 || o.ambiguous > LUMO_AMBIGUOUS_NARROW) {
         *error = "the width of ambiguous characters is not one of LUMO_AMBIGUOUS_*";
+    } else if (o.rules < LUMO_RULES_NORMAL || o.rules > LUMO_RULES_CLASSIC) {
+        *error = "the rules are not one of LUMO_RULES_*";
     } else if (o.threads > kMaxThreads) {
         *error = "more than 64 threads";
     } else {
@@ -97,6 +99,13 @@ RulesSetup RulesOf(const lumo_options &o, const Records &records) {
     rules.ambiguous = static_cast<text::Ambiguous>(o.ambiguous);
     rules.tab_width = o.tab;
     rules.lead_bytes = LeadBytes::kCp932;
+    switch (o.rules) {
+    case LUMO_RULES_STRICT: rules.rules = Rules::kStrict; break;
+    case LUMO_RULES_LOOSE: rules.rules = Rules::kLoose; break;
+    case LUMO_RULES_CLASSIC: rules.rules = Rules::kClassic; break;
+    default: rules.rules = Rules::kNormal; break;
+    }
+    rules.hang = o.hang != 0;
     return rules;
 }
 

@@ -12,6 +12,11 @@ namespace lumo::engine {
 
 StreamRules::StreamRules(const RulesSetup &setup, const Records &spelt, std::unique_ptr<text::Alphabet> letters)
     : encoding(setup.encoding),
+      rules(setup.rules),
+      break_rules{setup.rules == Rules::kStrict  ? jlreq::Level::kStrict
+                  : setup.rules == Rules::kLoose ? jlreq::Level::kLoose
+                                                 : jlreq::Level::kNormal,
+                  setup.hang, setup.tab_width},
       cp(setup.lead_bytes == LeadBytes::kSystem && setup.encoding == Encoding::kCp932 ? CodePage()
                                                                                        : CodePage::Cp932()),
       tab_width(setup.tab_width),

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "format/find_break.h"
+#include "format/jlreq_break.h"
 #include "format/line_end_rules.h"
 #include "paragraph/classify.h"
 #include "settings/records.h"
@@ -18,6 +19,10 @@
 namespace lumo::engine {
 
 enum class Encoding { kCp932, kUtf8 };
+
+// Which line-break rules fold: the classic ones of the Windows-era entries,
+// or the Japanese line-break rules at one of CSS Text 3's levels.
+enum class Rules { kClassic, kStrict, kNormal, kLoose };
 
 // Whose lead bytes code page 932 text is read with.
 enum class LeadBytes {
@@ -31,6 +36,8 @@ struct RulesSetup {
     text::Ambiguous ambiguous = text::Ambiguous::kCp932;
     uint32_t tab_width = 8;
     LeadBytes lead_bytes = LeadBytes::kCp932;
+    Rules rules = Rules::kClassic;
+    bool hang = false;  // the Japanese rules let 、。，．｡､ hang past the fold column
 };
 
 class StreamRules {
@@ -41,6 +48,8 @@ public:
     FoldContext Context() const { return FoldContext{cp, tab_width, records.fold, fold_tables}; }
 
     Encoding encoding;
+    Rules rules;
+    jlreq::BreakRules break_rules;  // with rules other than kClassic
     CodePage cp;
     uint32_t tab_width;
     // Terminated copies; for UTF-8 text the indent and fold records are spelt

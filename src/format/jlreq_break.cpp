@@ -59,6 +59,17 @@ uint64_t SegmentSearch::BestBefore(const BreakRules &rules, const BreakWindow &w
     }
 }
 
+// What begins the line behind its indent (the spaces it begins with) fits
+// nowhere behind them: the indent stays on a line of its own, wider than
+// nothing, rather than the line growing wider than the fold column; where
+// the unit may not begin a line, that is a rule giving way.
+bool SegmentSearch::AfterIndent(const BreakRules &rules, const BreakWindow &window, BreakAnswer *answer) const {
+    const Traits traits = UnitAt(window, lead_).traits;
+    const bool head = !(AtLevel(traits, rules.level) & kNoHead) && !(traits & kUserNoHead);
+    *answer = {head ? BreakOutcome::kAllowed : BreakOutcome::kGiveWay, lead_, lead_};
+    return true;
+}
+
 // The unit at fold does not fit. True with the answer, or false when a run
 // of letters that begins the segment goes on past the fold column.
 bool SegmentSearch::Decide(const BreakRules &rules, const BreakWindow &window, uint64_t fold, BreakAnswer *answer) {
@@ -80,6 +91,7 @@ bool SegmentSearch::Decide(const BreakRules &rules, const BreakWindow &window, u
         *answer = {BreakOutcome::kGiveWay, run, run};
         return true;
     }
+    if (lead_ > 0) return AfterIndent(rules, window, answer);
     mode_ = Mode::kOverlong;
     last_ = traits;
     pos_ = fold + 1;
@@ -102,6 +114,7 @@ bool SegmentSearch::Measure(const BreakRules &rules, const BreakWindow &window, 
         pos_ = window.first + static_cast<uint64_t>(unit - window.units);
         if (unit == stop) return false;
         lead_ = pos_;
+        if (col + unit->width > columns && lead_ > 0) return AfterIndent(rules, window, answer);
         if (col + unit->width > columns) {
             // The first unit that is not a space is wider than the line: it
             // stands on its own, and a run of letters it begins stays whole.

@@ -108,6 +108,7 @@ private:
 
     uint64_t SpaceWidth(const BreakRules &rules, const BreakUnit &unit, uint64_t column) const;
     uint64_t BestBefore(const BreakRules &rules, const BreakWindow &window, uint64_t fold) const;
+    bool AfterIndent(const BreakRules &rules, const BreakWindow &window, BreakAnswer *answer) const;
     bool Decide(const BreakRules &rules, const BreakWindow &window, uint64_t fold, BreakAnswer *answer);
     bool Measure(const BreakRules &rules, const BreakWindow &window, BreakAnswer *answer);
     bool AfterHang(const BreakRules &rules, const BreakWindow &window, BreakAnswer *answer);

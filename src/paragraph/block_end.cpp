@@ -37,11 +37,12 @@ bool BlockEnds::BeginsWithPrefix(const BlockLine &line) const {
            std::memcmp(line.bytes, prefix_bytes_.data(), prefix_bytes_length_) == 0;
 }
 
-// The columns taken by what folding would have had to move to the next line
-// together at p, up to where its last character starts: a word that word
-// wrap keeps whole, or one character with any characters that may not end a
-// line before it, and the characters that may not begin one behind either.
-uint64_t BlockEnds::FirstUnitLead(const char *p, const char *end) const {
+// Whether what folding would have had to move to the next line together at
+// p would have fitted behind the line before: a word that word wrap keeps
+// whole, or one character with any characters that may not end a line
+// before it, and the characters that may not begin one behind either. A
+// character fits when it starts before the fold column.
+bool BlockEnds::ClassicFits(const char *p, const char *end) const {
     const CodePage &cp = rules_.cp;
     const auto word = [&](const char *q) { return rules_.word_bytes[static_cast<unsigned char>(*q)]; };
     const char *q = p;
@@ -59,7 +60,7 @@ uint64_t BlockEnds::FirstUnitLead(const char *p, const char *end) const {
         last = q;
         q += cp.CharLength(q);
     }
-    return Columns(p, last, rules_.tab_width);
+    return previous_width_ + Columns(p, last, rules_.tab_width) < rules_.fold_column;
 }
 
 bool BlockEnds::Starts(const BlockLine &line) {
@@ -69,9 +70,9 @@ bool BlockEnds::Starts(const BlockLine &line) {
     // runs on into the next line.
     if ((rules_.indent.sub_styles & SUB_KEEP_QUOTED) && (flags_ & LINE_QUOTED)) return true;
     const char *rest = line.text + prefix_length_;
-    // A character fits on a line when it starts before the fold column.
     const uint32_t fold = rules_.fold_column;
-    const bool full = fold != 0 && previous_width_ + FirstUnitLead(rest, line.stop) >= fold;
+    const bool full = fold != 0 && !(rules_.measure != nullptr ? rules_.measure->Fits(previous_width_, line, rest, fold)
+                                                               : ClassicFits(rest, line.stop));
     if (fold != 0 && !full) return true;
     const Head head = Classify(rest, line.stop);
     // Folding may cut a line before a sign that reads as an item mark (the
@@ -101,7 +102,8 @@ bool BlockEnds::Open(const BlockLine &line) {
 
 void BlockEnds::Pass(const BlockLine &line) {
     previous_empty_ = line.stop == line.text;
-    previous_width_ = Columns(line.text, line.stop, rules_.tab_width);
+    previous_width_ = rules_.measure != nullptr ? rules_.measure->Width(line)
+                                                : Columns(line.text, line.stop, rules_.tab_width);
 }
 
 }  // namespace lumo

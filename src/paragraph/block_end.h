@@ -19,6 +19,20 @@
 
 namespace lumo {
 
+struct BlockLine;
+
+// How the rules that folded the text measure: the columns a line took, and
+// whether the first unit of a line (what folding would have moved to the
+// next line together) would have fitted behind a line of width columns.
+class FoldMeasure {
+public:
+    virtual uint64_t Width(const BlockLine &line) const = 0;
+    virtual bool Fits(uint64_t width, const BlockLine &line, const char *rest, uint32_t fold_column) const = 0;
+
+protected:
+    ~FoldMeasure() = default;
+};
+
 // What the decisions read, made once per text. indent and the tables are
 // those that folding used (for UTF-8 text, spelt in its alphabet).
 struct BlockRules {
@@ -31,6 +45,7 @@ struct BlockRules {
     uint32_t maxmove_leftwise;  // the longest word that word wrap keeps whole
     uint32_t fold_column;       // the text was folded at; 0 when not known
     uint32_t tab_width;
+    const FoldMeasure *measure;  // nullptr: as the classic rules measure
 };
 
 // One line without its line end: as measured (code page 932 bytes, or a
@@ -69,7 +84,7 @@ private:
     };
     Head Classify(const char *text, const char *stop);
     bool BeginsWithPrefix(const BlockLine &line) const;
-    uint64_t FirstUnitLead(const char *p, const char *end) const;
+    bool ClassicFits(const char *rest, const char *stop) const;
 
     const BlockRules rules_;
     IndentSettings scratch_;  // the copy that classification may change

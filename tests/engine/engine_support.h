@@ -202,9 +202,11 @@ inline LumoRecords PresetRecords(int32_t preset, uint32_t fold) {
     return r;
 }
 
+// Options that fold as the Windows-era entries do (the classic rules).
 inline lumo_options Options(const LumoRecords *records, lumo_encoding encoding, uint32_t tab_width) {
     lumo_options o;
     lumo_options_init(&o);
+    o.rules = LUMO_RULES_CLASSIC;
     o.records = records;
     o.fold = records->fold.foldnum;
     o.tab = tab_width;

@@ -25,16 +25,21 @@ TEST(LumoApi, DefaultsArePreset2Fold70Tab8Utf8) {
     EXPECT_EQ(o.ambiguous, LUMO_AMBIGUOUS_CP932);
     EXPECT_EQ(o.records, nullptr);
     EXPECT_EQ(o.threads, 1u);
-    // The defaults fold as preset 2 at 70 columns does.
+    EXPECT_EQ(o.rules, LUMO_RULES_NORMAL);
+    EXPECT_EQ(o.hang, 0);
+    // The defaults fold as preset 2's records at 70 columns do.
     const std::string text = "・持ち物：防寒着、懐中電灯（赤いセロハンを貼ったものがおすすめです）、お持ちの方は双眼鏡\n"
                              "その日は晴れるでしょう。その日は晴れるでしょう。その日は晴れるでしょう。\n";
     char *out = nullptr;
     size_t n = 0;
     lumo_error err;
     ASSERT_EQ(lumo_format(text.data(), text.size(), &o, &out, &n, &err), LUMO_OK);
-    const LumoRecords preset2 = PresetRecords(2, 70);
-    EXPECT_EQ(std::string(out, n), Reference(text, preset2, LUMO_UTF8, 8).output);
     EXPECT_EQ(out[n], '\0');
+    const LumoRecords preset2 = PresetRecords(2, 70);
+    lumo_options explicit_options = Options(&preset2, LUMO_UTF8, 8);
+    explicit_options.rules = LUMO_RULES_NORMAL;
+    std::mt19937 random(1);
+    EXPECT_EQ(std::string(out, n), Stream(LUMO_FORMAT, explicit_options, text, &random, 0).output);
     lumo_free(out);
 }
 
@@ -79,6 +84,7 @@ TEST(LumoApi, OptionsOutOfRangeAreRefusedByName) {
 TEST(LumoApi, AShorterOptionsRecordTakesDefaultsForTheRest) {
     lumo_options o;
     lumo_options_init(&o);
+    o.rules = LUMO_RULES_CLASSIC;  // beyond the size given: not read either
     o.fold = 10;
     o.size = offsetof(lumo_options, tab);
     o.tab = 200;  // beyond the size given: not read
@@ -87,7 +93,10 @@ TEST(LumoApi, AShorterOptionsRecordTakesDefaultsForTheRest) {
     const std::string text = "\tあいうえおかきくけこ\n";
     ASSERT_EQ(lumo_format(text.data(), text.size(), &o, &out, &n, nullptr), LUMO_OK);
     const LumoRecords records = PresetRecords(2, 10);
-    EXPECT_EQ(std::string(out, n), Reference(text, records, LUMO_UTF8, 8).output);
+    lumo_options full = Options(&records, LUMO_UTF8, 8);
+    full.rules = LUMO_RULES_NORMAL;
+    std::mt19937 random(1);
+    EXPECT_EQ(std::string(out, n), Stream(LUMO_FORMAT, full, text, &random, 0).output);
     lumo_free(out);
 }
 

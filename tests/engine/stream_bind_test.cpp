@@ -14,9 +14,11 @@
 namespace lumo_engine_test {
 namespace {
 
+// Options that bind as lines folded by the classic rules are bound.
 lumo_options BindOptions(int32_t preset, unsigned fold, lumo_encoding encoding = LUMO_UTF8) {
     lumo_options o;
     lumo_options_init(&o);
+    o.rules = LUMO_RULES_CLASSIC;
     o.preset = preset;
     o.fold = fold;
     o.encoding = encoding;
@@ -191,6 +193,7 @@ TEST(StreamBind, BlockEndsFollowTheSettingsSets) {
     std::strcpy(records.fold.chars_not_for_head, "");
     lumo_options o;
     lumo_options_init(&o);
+    o.rules = LUMO_RULES_CLASSIC;
     o.records = &records;
     o.fold = 10;
     std::mt19937 random(1);

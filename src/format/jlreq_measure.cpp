@@ -1,0 +1,56 @@
+// Measuring bound lines as the Japanese line-break rules folded them.
+#include "format/jlreq_measure.h"
+
+#include "format/jlreq_fold.h"
+#include "text/columns.h"
+#include "text/unicode_data.h"
+#include "text/utf8.h"
+
+namespace lumo {
+
+jlreq::Traits JlreqMeasure::TraitsAt(const BlockLine &line, const char *p) const {
+    uint32_t code_point = text::kInvalidByte;
+    const uint32_t code = cp_.CharCode(p);
+    if (line.image == nullptr) {
+        const uint32_t decoded = text::Cp932CodePoint(static_cast<uint16_t>(code));
+        if (decoded != text::kNoCodePoint) code_point = decoded;
+    } else {
+        const size_t at = static_cast<size_t>(p - line.text);
+        const uint32_t *offsets = line.image->offsets();
+        code_point = text::DecodeUtf8(line.bytes + offsets[at], line.bytes + offsets[at + cp_.CharLength(p)]).code_point;
+    }
+    jlreq::Traits traits = TraitsOf(code_point);
+    if (tables_.not_for_head.Contains(code)) traits |= jlreq::trait::kUserNoHead;
+    if (tables_.not_for_tail.Contains(code)) traits |= jlreq::trait::kUserNoTail;
+    return traits;
+}
+
+// The spaces at a line's end count: they would stand between it and what
+// follows, had folding left that on the line.
+uint64_t JlreqMeasure::Width(const BlockLine &line) const { return Columns(line.text, line.stop, tab_width_); }
+
+bool JlreqMeasure::Fits(uint64_t width, const BlockLine &line, const char *rest, uint32_t fold_column) const {
+    // The run from rest to the first place where the line may break, its
+    // spaces at the end not counted.
+    uint64_t column = width;
+    uint64_t run_end = width;
+    jlreq::Traits before = 0;
+    bool have_before = false;
+    bool spaced = false;
+    for (const char *p = rest; p < line.stop; p += cp_.CharLength(p)) {
+        const jlreq::Traits traits = TraitsAt(line, p);
+        if (jlreq::KindOf(traits) == jlreq::trait::kSpace) {
+            spaced = have_before;
+        } else {
+            if (have_before && jlreq::MayBreakBetween(level_, before, traits, spaced)) break;
+            before = traits;
+            have_before = true;
+            spaced = false;
+        }
+        column = *p == '\t' ? AfterTab(column, tab_width_) : column + cp_.CharLength(p);
+        if (!spaced && jlreq::KindOf(traits) != jlreq::trait::kSpace) run_end = column;
+    }
+    return run_end <= fold_column;
+}
+
+}  // namespace lumo
