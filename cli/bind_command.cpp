@@ -16,10 +16,15 @@ const OptionSpec kBindOptions[] = {
     kSlotOption,
     kWidthOption,
     kVendorOption,
-    {"fold", '\0', "N",
+    {"fold", 'w', "N",
      "the fold column the text was folded at: a line\n"
      "that stops while the next line's first word or\n"
      "character would still have fitted ends its block"},
+    {"rules", '\0', "RULES",
+     "the rules the text was folded by: normal\n"
+     "(default), strict, loose or classic; with any but\n"
+     "classic, a line break between two narrow\n"
+     "characters becomes a space"},
     kTabOption,
     {"whole", '\0', nullptr, "bind the whole input as one block"},
     kEncodingOption,
@@ -41,7 +46,10 @@ const char kDescription[] =
     "classified as the formatter classifies a line, which gives that prefix;\n"
     "it is taken off the head of every later line of the block, and then, as\n"
     "the settings ask, the leading half-width spaces, full-width spaces or tabs.\n"
-    "Nothing is put where two lines meet, not even a space between letters.\n"
+    "Where two lines meet, nothing is put between them when the first ends with\n"
+    "a space or a wide character stands on either side; between two narrow\n"
+    "characters the line break becomes a space, as tools that fold English drop\n"
+    "it (not with --rules classic, whose folding keeps spaces at line ends).\n"
     "A block that ends with a line end keeps one of the same kind.\n"
     "\n"
     "Bind with the settings that folded the text: the same --preset or --slot,\n"

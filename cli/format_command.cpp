@@ -16,10 +16,18 @@ const OptionSpec kFormatOptions[] = {
     kSlotOption,
     kWidthOption,
     kVendorOption,
-    {"fold", '\0', "N",
+    {"fold", 'w', "N",
      "fold column in display columns, 1 to 65535\n"
      "(default 70); a full-width character takes 2;\n"
      "with --slot it replaces the slot's fold column"},
+    kRulesOption,
+    {"hang", '\0', nullptr,
+     "let one of 、。，．｡､ hang past the fold column\n"
+     "instead of moving to the next line (not with\n"
+     "the classic rules: their settings say it)"},
+    {"reflow", '\0', nullptr,
+     "join each paragraph's lines first, so that a\n"
+     "folded or edited text is folded anew"},
     kTabOption,
     kEncodingOption,
     kAmbiguousOption,
@@ -33,10 +41,13 @@ const OptionSpec kFormatOptions[] = {
 
 const char kDescription[] =
     "Folds every line of a Japanese text at the fold column. Breaks follow the\n"
-    "Japanese line-breaking rules: punctuation and closing brackets such as\n"
-    "。、」 never begin a line and opening brackets never end one (the break\n"
-    "moves back instead), and a run of up to 20 letters and digits is kept\n"
-    "whole. Each continuation line begins with a prefix that lines it up under\n"
+    "Japanese line-breaking rules (--rules): closing brackets and punctuation\n"
+    "such as 」。、, small kana and ー never begin a line, opening brackets never\n"
+    "end one (the break moves back as far as it must), no line is wider than\n"
+    "the fold column, and a word, a number, a URL or a path is never split: it\n"
+    "goes to the next line whole, or stands alone when it is longer than a line.\n"
+    "Spaces at a break stay at the end of the line. Each continuation line\n"
+    "begins with a prefix that lines it up under\n"
     "the text of its first line: after an item mark (・ * - ① 1. a) ...), inside\n"
     "a quotation (> | 》 ｜), after an emphasis mark (#), or under a paragraph's\n"
     "text without repeating its first-line indent (a full-width space).\n"
@@ -53,6 +64,23 @@ const char kDescription[] =
     "--check only says which FILEs would change.\n";
 
 const char kDetails[] =
+    "Line-break rules (--rules), after W3C's Requirements for Japanese Text\n"
+    "Layout and the levels of CSS Text 3:\n"
+    "  normal  the default: as strict, but a line may begin with 〜 or ゠\n"
+    "  strict  never at a line head closing brackets, 、。，．, hyphens, ！？,\n"
+    "          ・：；, iteration marks (々 ゝ), ー, small kana (ぁ っ ャ ㇰ), units\n"
+    "          (％ ℃ ㎝); never at a line end opening brackets or ￥＄＃; runs of\n"
+    "          the same inseparable character (―― …… ‥‥) never split\n"
+    "  loose   only closing brackets, 、。，． and opening brackets are kept\n"
+    "          from the line's ends, and inseparable runs may be split\n"
+    "  classic the rules of the settings alone (their kinsoku sets, push-out or\n"
+    "          hanging, word wrap of up to maxmove_leftwise letters), as the\n"
+    "          Windows library folds\n"
+    "The settings' kinsoku sets count at every level. A line breaks only at a\n"
+    "space or beside a character of a script written without spaces (kana,\n"
+    "kanji, full-width and half-width forms); where no place up to the fold\n"
+    "column may end a line, the line is cut at the fold column.\n"
+    "\n"
     "Encodings (--encoding):\n"
     "  auto    UTF-8 when the input is valid UTF-8, else Shift-JIS\n"
     "  utf-8   formatted as it is: a character is a grapheme cluster (a kana\n"
@@ -120,11 +148,16 @@ int RunFormatCommand(const ParsedCommand &command, const Console &console) {
     std::string error;
     if (!ReadTextSettings(command, &settings, &error)) return UsageError(console, error, &kFormatCommand);
     settings.options.strict = command.Has("strict");
+    settings.options.hang = command.Has("hang");
+    if (settings.options.hang && settings.options.rules == LUMO_RULES_CLASSIC) {
+        return UsageError(console, "--hang and --rules classic cannot be combined: the settings say what hangs",
+                          &kFormatCommand);
+    }
     try {
         // A slot that cannot be used stops the command before any input is read.
         if (!LoadTextSlot(&settings, &error)) return Failure(console, error);
         TextJob job;
-        job.mode = LUMO_FORMAT;
+        job.mode = command.Has("reflow") ? LUMO_REFLOW : LUMO_FORMAT;
         job.options = settings.options;
         return TransformText(settings.files, console, job);
     } catch (const std::bad_alloc &) {

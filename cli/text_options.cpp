@@ -19,6 +19,9 @@ const OptionSpec kPresetOption = {"preset", '\0', "N",
                                   "     (the lines up to the first empty line) are\n"
                                   "     copied unchanged\n"
                                   "  2  items, paragraphs, quotes and emphasis"};
+const OptionSpec kRulesOption = {"rules", '\0', "RULES",
+                                 "line-break rules: normal (default), strict,\n"
+                                 "loose or classic; see below"};
 const OptionSpec kTabOption = {"tab", '\0', "N",
                                "distance between tab stops, 0 to 255 (default 8);\n"
                                "0 counts a tab as one column"};
@@ -53,6 +56,26 @@ bool ReadTextSettings(const ParsedCommand &command, TextSettings *settings, std:
     if (const std::string *value = command.Value("encoding")) {
         if (!ParseEncoding(*value, &settings->files.encoding)) {
             *error = "--encoding: '" + *value + "' is not one of auto, utf-8, sjis";
+            return false;
+        }
+    }
+    if (const std::string *value = command.Value("rules")) {
+        static const struct {
+            const char *name;
+            lumo_rules rules;
+        } kRules[] = {{"normal", LUMO_RULES_NORMAL},
+                      {"strict", LUMO_RULES_STRICT},
+                      {"loose", LUMO_RULES_LOOSE},
+                      {"classic", LUMO_RULES_CLASSIC}};
+        bool known = false;
+        for (const auto &r : kRules) {
+            if (*value == r.name) {
+                o.rules = r.rules;
+                known = true;
+            }
+        }
+        if (!known) {
+            *error = "--rules: '" + *value + "' is not one of normal, strict, loose, classic";
             return false;
         }
     }

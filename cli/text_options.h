@@ -15,6 +15,7 @@
 namespace lumo::cli {
 
 extern const OptionSpec kPresetOption;
+extern const OptionSpec kRulesOption;
 extern const OptionSpec kTabOption;
 extern const OptionSpec kEncodingOption;
 extern const OptionSpec kAmbiguousOption;

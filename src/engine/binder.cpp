@@ -168,11 +168,15 @@ size_t Binder::BlankAt(const char *p, const char *stop) const {
     return Cp932BlankLength(rules_->cp, sub_styles, p);
 }
 
-// The first code point of the character at p (< stop) of the text's bytes.
-uint32_t Binder::CodePointAtByte(const char *p, const char *stop) const {
-    if (image_ != nullptr) return text::DecodeUtf8(p, stop).code_point;
-    const uint32_t code_point = text::Cp932CodePoint(static_cast<uint16_t>(rules_->cp.CharCode(p)));
-    return code_point == text::kNoCodePoint ? text::kInvalidByte : code_point;
+// The measured character of line whose bytes begin at p (a character
+// boundary: behind the prefix and the blanks taken off).
+const char *Binder::MeasuredAt(const BlockLine &line, const char *p) const {
+    if (line.image == nullptr) return p;
+    const auto byte = static_cast<uint32_t>(p - line.bytes);
+    const uint32_t *offsets = line.image->offsets();
+    size_t i = 0;
+    while (i < line.image->length() && (offsets[i] == text::LineImage::kTrail || offsets[i] < byte)) ++i;
+    return line.text + i;
 }
 
 // The traits of a line's last character (its cluster's first code point).
@@ -203,7 +207,8 @@ Status Binder::Line(const char *p, const char *stop, const char *next) {
         // Folding by the Japanese rules dropped a space between two narrow
         // characters (as tools that fold English do): it comes back.
         if (measure_ != nullptr && p < stop &&
-            jlreq::JoinAcross(last_traits_, TraitsOf(CodePointAtByte(p, stop))) == jlreq::SegmentJoin::kSpace &&
+            jlreq::JoinAcross(last_traits_, measure_->TraitsAt(line, MeasuredAt(line, p))) ==
+                jlreq::SegmentJoin::kSpace &&
             !out_.Append(" ", 1)) {
             return Fail(Status::kNoMemory);
         }

@@ -54,7 +54,7 @@ private:
     Status Fail(Status status, uint64_t line = 0, uint64_t column = 0);
     Status FlushOut();
     size_t BlankAt(const char *p, const char *stop) const;
-    uint32_t CodePointAtByte(const char *p, const char *stop) const;
+    const char *MeasuredAt(const BlockLine &line, const char *p) const;
     jlreq::Traits LastTraits(const BlockLine &line) const;
 
     const BinderSetup setup_;

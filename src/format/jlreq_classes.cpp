@@ -341,4 +341,11 @@ Traits ClassifyAny(uint32_t code_point, text::CodePointInfo info) {
 }
 
 }  // namespace detail
+
+Traits Drawn(Traits traits, uint32_t code_point, unsigned width) {
+    const Traits kind = KindOf(traits);
+    if (width < 2 || (kind != kOther && kind != kWord) || InRanges(kWideHangul, code_point)) return traits;
+    return static_cast<Traits>((traits & ~kKindMask) | kWide);
+}
+
 }  // namespace lumo::jlreq

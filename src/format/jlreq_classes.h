@@ -70,4 +70,11 @@ inline Traits Classify(uint32_t code_point, text::CodePointInfo info) {
     return detail::ClassifyAny(code_point, info);
 }
 
+// The traits of a character drawn width columns wide: one that is drawn
+// wide (an ambiguous ○ ※ α where code page 932 holds it, or as the width
+// of ambiguous characters is chosen) stands among the characters of scripts
+// written without spaces, as UAX #14 resolves ambiguous characters in East
+// Asian text; Hangul, drawn wide, separates words with spaces all the same.
+Traits Drawn(Traits traits, uint32_t code_point, unsigned width);
+
 }  // namespace lumo::jlreq

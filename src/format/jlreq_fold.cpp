@@ -44,7 +44,7 @@ FoldResult FoldSegmentsJlreq(const JlreqContext &context, const LineView &view, 
         const auto length = static_cast<uint16_t>(cp.CharLength(p));
         const uint32_t code = cp.CharCode(p);
         const uint32_t code_point = CodePointAt(context, view, p);
-        jlreq::Traits traits = TraitsOf(code_point);
+        jlreq::Traits traits = jlreq::Drawn(TraitsOf(code_point), code_point, length);
         if (tables.not_for_head.Contains(code)) traits |= jlreq::trait::kUserNoHead;
         if (tables.not_for_tail.Contains(code)) traits |= jlreq::trait::kUserNoTail;
         units.push_back({code_point, length, traits});

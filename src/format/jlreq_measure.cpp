@@ -19,7 +19,7 @@ jlreq::Traits JlreqMeasure::TraitsAt(const BlockLine &line, const char *p) const
         const uint32_t *offsets = line.image->offsets();
         code_point = text::DecodeUtf8(line.bytes + offsets[at], line.bytes + offsets[at + cp_.CharLength(p)]).code_point;
     }
-    jlreq::Traits traits = TraitsOf(code_point);
+    jlreq::Traits traits = jlreq::Drawn(TraitsOf(code_point), code_point, static_cast<unsigned>(cp_.CharLength(p)));
     if (tables_.not_for_head.Contains(code)) traits |= jlreq::trait::kUserNoHead;
     if (tables_.not_for_tail.Contains(code)) traits |= jlreq::trait::kUserNoTail;
     return traits;

@@ -64,12 +64,13 @@ usage_error "--fold: '0' is not a number" bind --fold 0 "$sample"
 usage_error "--in-place works on files" bind --in-place
 usage_error "--ambiguous: 'half' is not one of cp932, wide, narrow" bind --ambiguous half "$sample"
 
-# The width of ambiguous characters decides where folded lines were full.
+# The width of ambiguous characters decides where folded lines were full
+# (by the classic rules, which cut a run of narrow symbols anywhere).
 for width in cp932 narrow wide; do
     begin "bind --ambiguous $width of format --ambiguous $width"
     printf '○○○○○○○○○○○○○○※※※※※※※※※ααααααααα\n' >"$work/ambiguous.txt"
-    "$tool" format --preset 0 --fold 12 --ambiguous $width "$work/ambiguous.txt" >"$work/ambiguous.folded"
-    run bind --preset 0 --fold 12 --ambiguous $width "$work/ambiguous.folded"
+    "$tool" format --rules classic --preset 0 --fold 12 --ambiguous $width "$work/ambiguous.txt" >"$work/ambiguous.folded"
+    run bind --rules classic --preset 0 --fold 12 --ambiguous $width "$work/ambiguous.folded"
     expect_status 0
     expect_same "$out" "$work/ambiguous.txt" "bound text and the text"
 done
@@ -324,7 +325,7 @@ if "$tool" --version | grep -q '^Unicode '; then
     { printf '> '; yes 'abcdefghij klmnopqrs' | head -n 60000 | tr -d '\n'; printf '\xf0\x9f\x98\x80\xe3\x81\x82\n'; } \
         >"$work/ascii-first-bound"
     for mode in "" "--encoding utf-8" "--whole"; do
-        run bind $mode "$work/ascii-first"
+        run bind --rules classic $mode "$work/ascii-first"
         expect_status 0
         expect_same "$out" "$work/ascii-first-bound" "bound with '$mode' and the block joined"
     done

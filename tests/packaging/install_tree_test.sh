@@ -68,7 +68,7 @@ check "no file names the source or build folder" no_source_path
 
 # The tool runs from the tree, and its version is the project's.
 check "installed tool: --version" grep -qx "lumotext $version" <("$tree/bin/lumotext" --version)
-"$tree/bin/lumotext" format --fold 30 --encoding sjis "$source_dir/examples/sample-sjis.txt" >"$work/expected"
+"$tree/bin/lumotext" format --rules classic --fold 30 --encoding sjis "$source_dir/examples/sample-sjis.txt" >"$work/expected"
 check "installed tool: format" test -s "$work/expected"
 echo "[library ${version/./}]" >>"$work/expected"
 
@@ -89,6 +89,21 @@ build_with_pkg_config() {
 }
 check "pkg-config: a C program builds" build_with_pkg_config
 check "pkg-config: the C program folds" folds_like_the_tool "$work/fold_pc"
+
+# The program of the C API for programs, unchanged: it prints the fold of
+# its line twice, once from one call and once from a stream fed byte by byte.
+printf '・持ち物：防寒着、懐中電灯（赤いセロハンを貼ったものがおすすめです）\n' >"$work/lumo-line.txt"
+"$tree/bin/lumotext" format --fold 40 "$work/lumo-line.txt" >"$work/lumo-once"
+cat "$work/lumo-once" "$work/lumo-once" >"$work/lumo-expected"
+lumo_program_prints() {
+    ldd "$1" | grep -F "liblumotext.so.${version%%.*} => $tree/lib/" || { ldd "$1"; return 1; }
+    "$1" | cmp - "$work/lumo-expected"
+}
+build_lumo_with_pkg_config() {
+    cc -std=c99 -Wall -Werror -o "$work/lumo_pc" "$here/consumer/lumo_program.c" $(pc --cflags --libs lumotext)
+}
+check "pkg-config: the lumo.h program builds" build_lumo_with_pkg_config
+check "pkg-config: the lumo.h program folds, binds and streams" lumo_program_prints "$work/lumo_pc"
 
 # find_package: which versions the package accepts (same major version).
 configure_consumer() {
@@ -111,4 +126,5 @@ while read -r wanted verdict; do
 done <<<"$versions"
 check "find_package: the project builds" cmake --build "$work/consumer-$version"
 check "find_package: the program folds" folds_like_the_tool "$work/consumer-$version/fold_stdin"
+check "find_package: the lumo.h program folds, binds and streams" lumo_program_prints "$work/consumer-$version/lumo_program"
 finish
