@@ -43,6 +43,12 @@ in place of `lumotext-preset'; nil for the preset."
   "Distance between tab stops (0 to 255); nil for `tab-width'."
   :type '(choice (const :tag "tab-width" nil) integer))
 
+(defcustom lumotext-rules nil
+  "The line-break rules: \"normal\", \"strict\", \"loose\" or \"classic\";
+nil for the tool's default (normal)."
+  :type '(choice (const :tag "the tool's default" nil)
+                 (const "normal") (const "strict") (const "loose") (const "classic")))
+
 (defun lumotext--coding-systems ()
   "The tool's --encoding for this buffer and the coding system of its bytes.
 Shift-JIS of every name goes as Shift-JIS, written in the buffer's own
@@ -57,14 +63,19 @@ Both with Unix line ends: Emacs holds every line end as a line feed."
       (list "utf-8" 'utf-8-unix))))
 
 (defun lumotext--options (subcommand)
-  "The tool's options for SUBCOMMAND: a slot when one is set, else a preset;
-format also gets the fold column and the tab stops."
-  (append (if lumotext-slot
+  "The tool's command and options for SUBCOMMAND (\"format\", \"reflow\" or
+\"bind\"): a slot when one is set, else a preset; the line-break rules when
+set; format and reflow also get the fold column and the tab stops. Reflow
+is format with --reflow: the paragraph's lines are joined and folded anew."
+  (append (list (if (equal subcommand "reflow") "format" subcommand))
+          (if lumotext-slot
               (list "--slot" (number-to-string lumotext-slot))
             (list "--preset" (number-to-string lumotext-preset)))
-          (when (equal subcommand "format")
+          (when lumotext-rules (list "--rules" lumotext-rules))
+          (unless (equal subcommand "bind")
             (list "--fold" (number-to-string (or lumotext-fold-column fill-column))
-                  "--tab" (number-to-string (or lumotext-tab-width tab-width))))))
+                  "--tab" (number-to-string (or lumotext-tab-width tab-width))))
+          (when (equal subcommand "reflow") (list "--reflow"))))
 
 (defun lumotext--buffer-lines (message first-line)
   "MESSAGE with the tool's line numbers counted from FIRST-LINE of the buffer."
@@ -79,7 +90,7 @@ format also gets the fold column and the tab stops."
   "The output of `lumotext SUBCOMMAND' on TEXT, or an error with its message.
 TEXT begins on line FIRST-LINE of the buffer, which the message counts from."
   (pcase-let* ((`(,encoding ,coding) (lumotext--coding-systems))
-               (arguments (append (list subcommand) (lumotext--options subcommand)
+               (arguments (append (lumotext--options subcommand)
                                   (list "--encoding" encoding)))
                ;; Read here: a buffer-local value is gone in the temporary buffer.
                (program lumotext-program)
@@ -165,7 +176,7 @@ For `fill-paragraph-function': t when done, so that Emacs's own filling does
 not run; a failure is an error, and the paragraph stays as it was."
   (pcase-let ((`(,start ,end) (lumotext--paragraph-bounds)))
     (when (< start end)
-      (lumotext--filter "format" start end))
+      (lumotext--filter "reflow" start end))
     t))
 
 (defvar-local lumotext--saved-fill-paragraph-function nil

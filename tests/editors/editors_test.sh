@@ -163,20 +163,20 @@ for encoding in utf-8 sjis; do
         vim_run "$text" $vim_encoding "${commands//; /$'\n'}"
         expect_buffer
     done <<EOF
-gq over the buffer folds at 'textwidth'|expect_tool $text format --fold 36 --encoding $encoding|set textwidth=36; set filetype=text; normal gggqG
-gq with 'textwidth' 0 folds at 70|expect_tool $text format --fold 70 --encoding $encoding|set textwidth=0; set filetype=text; normal gggqG
-gqip after :LumoGq folds one paragraph|expect_lines $text 5 6 format --fold 30 --encoding $encoding|set textwidth=30; LumoGq; 6; normal gqip
-:LumoFormat without a range takes the paragraph|expect_lines $text 1 3 format --fold 40 --encoding $encoding|set textwidth=40; 2; LumoFormat
-:LumoFormat on a range|expect_lines $text 2 3 format --fold 40 --encoding $encoding|set textwidth=40; 2,3LumoFormat
-b:lumotext_preset overrides g:lumotext_preset|expect_tool $text format --preset 0 --fold 36 --encoding $encoding|set textwidth=36; let g:lumotext_preset = 1; let b:lumotext_preset = 0; %LumoFormat
-g:lumotext_slot replaces the preset|expect_tool $text format --slot 3 --fold 36 --encoding $encoding|set textwidth=36; let g:lumotext_preset = 2; let g:lumotext_slot = 3; %LumoFormat
-g:lumotext_fold overrides 'textwidth'|expect_tool $text format --fold 50 --encoding $encoding|set textwidth=36; let g:lumotext_fold = 50; %LumoFormat
-'tabstop' gives the tab stops|expect_tool $text format --fold 36 --tab 4 --encoding $encoding|set textwidth=36 tabstop=4; %LumoFormat
-b:lumotext_tab overrides 'tabstop'|expect_tool $text format --fold 36 --tab 2 --encoding $encoding|set textwidth=36 tabstop=4; let b:lumotext_tab = 2; %LumoFormat
+gq over the buffer folds at 'textwidth'|expect_tool $text format --reflow --fold 36 --encoding $encoding|set textwidth=36; set filetype=text; normal gggqG
+gq with 'textwidth' 0 folds at 70|expect_tool $text format --reflow --fold 70 --encoding $encoding|set textwidth=0; set filetype=text; normal gggqG
+gqip after :LumoGq folds one paragraph|expect_lines $text 5 6 format --reflow --fold 30 --encoding $encoding|set textwidth=30; LumoGq; 6; normal gqip
+:LumoFormat without a range takes the paragraph|expect_lines $text 1 3 format --reflow --fold 40 --encoding $encoding|set textwidth=40; 2; LumoFormat
+:LumoFormat on a range|expect_lines $text 2 3 format --reflow --fold 40 --encoding $encoding|set textwidth=40; 2,3LumoFormat
+b:lumotext_preset overrides g:lumotext_preset|expect_tool $text format --reflow --preset 0 --fold 36 --encoding $encoding|set textwidth=36; let g:lumotext_preset = 1; let b:lumotext_preset = 0; %LumoFormat
+g:lumotext_slot replaces the preset|expect_tool $text format --reflow --slot 3 --fold 36 --encoding $encoding|set textwidth=36; let g:lumotext_preset = 2; let g:lumotext_slot = 3; %LumoFormat
+g:lumotext_fold overrides 'textwidth'|expect_tool $text format --reflow --fold 50 --encoding $encoding|set textwidth=36; let g:lumotext_fold = 50; %LumoFormat
+'tabstop' gives the tab stops|expect_tool $text format --reflow --fold 36 --tab 4 --encoding $encoding|set textwidth=36 tabstop=4; %LumoFormat
+b:lumotext_tab overrides 'tabstop'|expect_tool $text format --reflow --fold 36 --tab 2 --encoding $encoding|set textwidth=36 tabstop=4; let b:lumotext_tab = 2; %LumoFormat
 EOF
 
     begin "vim $encoding: the tool is given the buffer's own bytes"
-    expect_tool $text format --fold 36 --encoding $encoding
+    expect_tool $text format --reflow --fold 36 --encoding $encoding
     vim_run "$text" $vim_encoding "set textwidth=36
 let g:lumotext_command = '$recording_tool'
 %LumoFormat"
@@ -190,7 +190,7 @@ LumoBind"
     expect_buffer
 
     begin "vim $encoding: CR LF line ends stay CR LF"
-    expect_tool "$work/text-crlf.$encoding" format --fold 36 --encoding $encoding
+    expect_tool "$work/text-crlf.$encoding" format --reflow --fold 36 --encoding $encoding
     vim_run "$work/text-crlf.$encoding" $vim_encoding "set textwidth=36 filetype=text
 if &fileformat !=# 'dos' | echomsg 'E0: read as ' . &fileformat | endif
 normal gggqG"
@@ -211,8 +211,20 @@ EOF
 done
 
 begin "vim: a character that code page 932 lacks is folded as it is"
-expect_tool "$work/emoji.utf-8" format --fold 36 --encoding utf-8
+expect_tool "$work/emoji.utf-8" format --reflow --fold 36 --encoding utf-8
 vim_run "$work/emoji.utf-8" utf-8 "set filetype=text textwidth=36
+normal gggqG"
+expect_buffer
+
+# A paragraph folded at another width, or edited, is folded anew, as its
+# unfolded form folds.
+printf 'みどり台公民館では、毎年恒例の秋の星空観察会を今年も開催いたします。今回は新しく購入した口径20cmの反射望遠鏡を使います。\n' \
+    >"$work/paragraph.utf-8"
+"$tool" format --fold 20 "$work/paragraph.utf-8" >"$work/paragraph-folded.utf-8"
+
+begin "vim: gq folds an already folded paragraph anew"
+expect_tool "$work/paragraph.utf-8" format --fold 40 --encoding utf-8
+vim_run "$work/paragraph-folded.utf-8" utf-8 "set filetype=text textwidth=40
 normal gggqG"
 expect_buffer
 
@@ -255,8 +267,8 @@ for encoding in utf-8 sjis; do
         expect_buffer
     done <<EOF
 lumotext-format-region at fill-column|expect_tool $text format --fold 36 --encoding $encoding|(setq fill-column 36) (lumotext-format-region (point-min) (point-max))
-fill-paragraph in lumotext-mode|expect_lines $text 1 3 format --fold 40 --encoding $encoding|(setq fill-column 40) (lumotext-mode 1) (forward-line 1) (fill-paragraph)
-fill-paragraph on the blank line before a paragraph|expect_lines $text 5 6 format --fold 30 --encoding $encoding|(setq fill-column 30) (lumotext-mode 1) (forward-line 3) (fill-paragraph)
+fill-paragraph in lumotext-mode|expect_lines $text 1 3 format --reflow --fold 40 --encoding $encoding|(setq fill-column 40) (lumotext-mode 1) (forward-line 1) (fill-paragraph)
+fill-paragraph on the blank line before a paragraph|expect_lines $text 5 6 format --reflow --fold 30 --encoding $encoding|(setq fill-column 30) (lumotext-mode 1) (forward-line 3) (fill-paragraph)
 lumotext-preset|expect_tool $text format --preset 0 --fold 36 --encoding $encoding|(setq fill-column 36 lumotext-preset 0) (lumotext-format-region (point-min) (point-max))
 lumotext-slot replaces the preset|expect_tool $text format --slot 3 --fold 36 --encoding $encoding|(setq fill-column 36 lumotext-slot 3) (lumotext-format-region (point-min) (point-max))
 lumotext-fold-column overrides fill-column|expect_tool $text format --fold 50 --encoding $encoding|(setq fill-column 36 lumotext-fold-column 50) (lumotext-format-region (point-min) (point-max))
@@ -308,6 +320,11 @@ begin "emacs: a buffer without a last line end keeps none"
 head -c -1 "$work/text.utf-8" >"$work/open.utf-8"
 expect_tool "$work/open.utf-8" format --fold 36 --encoding utf-8
 emacs_run "$work/open.utf-8" utf-8 "(setq fill-column 36) (lumotext-format-region (point-min) (point-max))"
+expect_buffer
+
+begin "emacs: M-q folds an already folded paragraph anew"
+expect_tool "$work/paragraph.utf-8" format --fold 40 --encoding utf-8
+emacs_run "$work/paragraph-folded.utf-8" utf-8 "(setq fill-column 40) (lumotext-mode 1) (fill-paragraph)"
 expect_buffer
 
 begin "emacs: a character that code page 932 lacks is folded as it is"

@@ -55,16 +55,23 @@ function! s:fail(message) abort
   return 0
 endfunction
 
-" The tool's options for SUBCOMMAND: a slot when one is set, else a preset;
-" format also gets the fold column and the tab stops.
+" The tool's command and options for SUBCOMMAND (format, reflow or bind): a
+" slot when one is set, else a preset; the line-break rules when set; format
+" and reflow also get the fold column and the tab stops. Reflow is format
+" with --reflow: the paragraph's lines are joined and folded anew.
 function! s:options(subcommand) abort
   let slot = s:setting('slot', '')
-  let options = slot isnot# '' ? ['--slot', slot] : ['--preset', s:setting('preset', 2)]
-  if a:subcommand ==# 'format'
+  let options = [a:subcommand ==# 'reflow' ? 'format' : a:subcommand]
+  let options += slot isnot# '' ? ['--slot', slot] : ['--preset', s:setting('preset', 2)]
+  let rules = s:setting('rules', '')
+  if rules isnot# ''
+    let options += ['--rules', rules]
+  endif
+  if a:subcommand !=# 'bind'
     let options += ['--fold', s:setting('fold', &textwidth > 0 ? &textwidth : 70),
           \ '--tab', s:setting('tab', &tabstop)]
   endif
-  return options
+  return a:subcommand ==# 'reflow' ? options + ['--reflow'] : options
 endfunction
 
 " Replaces lines FIRST to LAST by NEW, touching the buffer only if they
@@ -101,8 +108,7 @@ function! lumotext#filter(subcommand, first, last) abort
     " Every line, the last included, ends in a line feed, so that the tool
     " joins the folded lines with the buffer's own line ends.
     call writefile(bytes, input)
-    let command = [s:setting('command', 'lumotext'), a:subcommand]
-          \ + s:options(a:subcommand)
+    let command = [s:setting('command', 'lumotext')] + s:options(a:subcommand)
           \ + ['--encoding', tool_encoding, '--output', output]
     call system(join(map(command, 'shellescape(v:val)'))
           \ . ' <' . shellescape(input) . ' 2>' . shellescape(errors))
@@ -170,7 +176,7 @@ function! lumotext#formatexpr() abort
   if mode() =~# '[iR]'
     return 1
   endif
-  let lines_done = lumotext#filter('format', v:lnum, v:lnum + v:count - 1)
+  let lines_done = lumotext#filter('reflow', v:lnum, v:lnum + v:count - 1)
   if lines_done > 0
     " Where gq leaves the cursor: on the last line it formatted.
     call cursor(v:lnum + lines_done - 1, 1)

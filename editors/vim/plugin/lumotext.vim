@@ -9,7 +9,7 @@ let g:loaded_lumotext = 1
 
 " Without a range both take the paragraph around the cursor, so <range> is
 " passed on: a range of the current line alone is then told apart from none.
-command! -range -bar LumoFormat call lumotext#command('format', <line1>, <line2>, <range>)
+command! -range -bar LumoFormat call lumotext#command('reflow', <line1>, <line2>, <range>)
 command! -range -bar LumoBind call lumotext#command('bind', <line1>, <line2>, <range>)
 " For buffers of other file types: gq folds with Lumotext in this buffer.
 command! -bar LumoGq setlocal formatexpr=lumotext#formatexpr()
