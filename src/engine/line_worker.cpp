@@ -50,6 +50,11 @@ LineWorker::LineWorker(const StreamRules &rules, const LinePolicy &policy)
         image_storage_.reset(new (std::nothrow) text::LineImage(*rules.alphabet));
         image_ = image_storage_.get();
     }
+    if (rules.rules != Rules::kClassic) {
+        const bool utf8 = rules.encoding == Encoding::kUtf8;
+        codes_.reset(new (std::nothrow)
+                         JlreqCodes(rules.fold_tables, utf8, !utf8 || rules.alphabet->AsciiAsItself()));
+    }
 }
 
 const char *LineWorker::JoinBytes(uint32_t kind) const {
@@ -60,7 +65,8 @@ const char *LineWorker::JoinBytes(uint32_t kind) const {
 FoldResult LineWorker::Fold(const LineView &view, bool complete, ByteBuffer *out, size_t *consumed) {
     const FoldContext context = rules_.Context();
     if (rules_.rules == Rules::kClassic) return FoldSegments(context, view, complete, &fold_, out, consumed);
-    const JlreqContext jlreq{context, rules_.break_rules, rules_.encoding == Encoding::kUtf8};
+    if (codes_ == nullptr) return FoldResult::kNoMemory;
+    const JlreqContext jlreq{context, rules_.break_rules, *codes_};
     return FoldSegmentsJlreq(jlreq, view, complete, &fold_, &jlreq_, out, consumed);
 }
 

@@ -95,6 +95,7 @@ private:
     LineJob job_{};
     LineFold fold_;
     JlreqLine jlreq_;        // the Japanese line-break rules' search and units
+    std::unique_ptr<JlreqCodes> codes_;  // their traits of each code
     bool kept_ = false;      // a quoted line kept as it is
     char head_[1024 + 1];    // a code page 932 line's head, for classification
     text::LineImage *image_ = nullptr;  // UTF-8 text only

@@ -9,20 +9,10 @@
 namespace lumo {
 
 jlreq::Traits JlreqMeasure::TraitsAt(const BlockLine &line, const char *p) const {
-    uint32_t code_point = text::kInvalidByte;
     const uint32_t code = cp_.CharCode(p);
-    if (line.image == nullptr) {
-        const uint32_t decoded = text::Cp932CodePoint(static_cast<uint16_t>(code));
-        if (decoded != text::kNoCodePoint) code_point = decoded;
-    } else {
-        const size_t at = static_cast<size_t>(p - line.text);
-        const uint32_t *offsets = line.image->offsets();
-        code_point = text::DecodeUtf8(line.bytes + offsets[at], line.bytes + offsets[at + cp_.CharLength(p)]).code_point;
-    }
-    jlreq::Traits traits = jlreq::Drawn(TraitsOf(code_point), code_point, static_cast<unsigned>(cp_.CharLength(p)));
-    if (tables_.not_for_head.Contains(code)) traits |= jlreq::trait::kUserNoHead;
-    if (tables_.not_for_tail.Contains(code)) traits |= jlreq::trait::kUserNoTail;
-    return traits;
+    const LineView view{line.text, static_cast<size_t>(line.stop - line.text), line.bytes,
+                        line.image != nullptr ? line.image->offsets() : nullptr};
+    return CodeTraits(tables_, CodePointAt(cp_, view, p), code);
 }
 
 // The spaces at a line's end count: they would stand between it and what

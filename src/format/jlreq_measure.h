@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "format/jlreq_break.h"
+#include "format/jlreq_fold.h"
 #include "format/line_end_rules.h"
 #include "paragraph/block_end.h"
 #include "text/text.h"
