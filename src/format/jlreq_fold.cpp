@@ -176,7 +176,7 @@ public:
     // and no mark hangs at the fold. It walks back as the search's
     // BestBefore does, over the same characters, and gives the same answer,
     // or gives way as its Decide does; 0 leaves the segment to the search.
-    size_t Quick(size_t pos, uint64_t columns, bool complete) const {
+    size_t Quick(size_t pos, size_t columns, bool complete) const {
         namespace trait = jlreq::trait;
         constexpr jlreq::Traits kSpaceOrWide = 0x1000;  // the bit that spaces and wide characters share
         constexpr jlreq::Traits kOpens = kSpaceOrWide | trait::kInseparable;
@@ -320,7 +320,7 @@ FoldResult FoldSegmentsJlreq(const JlreqContext &context, const LineView &view, 
             }
             line->first = false;
             if (context.quick) {
-                const size_t next = folder.Quick(pos, columns, complete);
+                const size_t next = folder.Quick(pos, static_cast<size_t>(columns), complete);
                 if (next == body) break;  // the rest of the line fits: written below
                 if (next != 0) {
                     if (!write(pos, next) || !out->Append(line->join.between, line->join.between_length)) {
@@ -332,7 +332,7 @@ FoldResult FoldSegmentsJlreq(const JlreqContext &context, const LineView &view, 
             }
             state->search.emplace(columns, start_column);
             state->taken = 0;
-            horizon = columns + 16;
+            horizon = static_cast<size_t>(columns) + 16;  // columns come from a 32-bit fold column
         }
         // Units from pos for the search, as far as the horizon; beyond it the
         // line goes on as far as the search knows.
