@@ -3,6 +3,7 @@
 // that code page 932 cannot hold exactly is reported with its line and column.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,14 +13,36 @@
 namespace lumo::cli {
 
 enum class Encoding {
-    kAuto,      // valid UTF-8 is UTF-8, anything else Shift-JIS
-    kShiftJis,  // code page 932, passed to the formatter as it is
+    kAuto,       // decided from the text (encoding_detect.h)
+    kShiftJis,   // code page 932, passed to the formatter as it is
     kUtf8,
+    kEucJp,      // read and written in EUC-JP, formatted as its UTF-8 form
+    kIso2022Jp,  // read and written in ISO-2022-JP, formatted as its UTF-8 form
 };
 
-// Parses "auto", "sjis" or "utf-8" (also "shift-jis", "cp932", "utf8"; any
-// case). False for anything else.
+// Parses "auto", "sjis", "utf-8", "euc-jp" or "iso-2022-jp" (also
+// "shift-jis", "cp932", "utf8", "eucjp", "jis"; any case). False for
+// anything else.
 bool ParseEncoding(std::string_view name, Encoding *encoding);
+
+// "UTF-8", "Shift-JIS", "EUC-JP", "ISO-2022-JP" (or "auto"), for messages.
+const char *EncodingName(Encoding encoding);
+// The value of --encoding that names it: "utf-8", "sjis", "euc-jp" ...
+const char *EncodingOption(Encoding encoding);
+// The values --encoding takes, for messages: "auto, utf-8, sjis, euc-jp, iso-2022-jp".
+extern const char kEncodingChoices[];
+
+// What the pieces of an input that auto reads are in (kUtf8 or kShiftJis),
+// as the source that found its encoding tells the reader that cuts it. It is
+// set before the source hands on any byte above 0x7F; kAuto until then.
+class EncodingVerdict {
+public:
+    void Set(Encoding encoding) { value_.store(encoding, std::memory_order_release); }
+    Encoding Get() const { return value_.load(std::memory_order_acquire); }
+
+private:
+    std::atomic<Encoding> value_{Encoding::kAuto};
+};
 
 // A place in a text: 1-based line and column. Lines end at CR LF, CR or LF,
 // as the formatter counts them; the column counts characters, not bytes.
