@@ -32,10 +32,14 @@ const OptionSpec kBindOptions[] = {
      "character would still have fitted ends its block"},
     {"tab", '\0', "N", "distance between tab stops for --fold (default 8)"},
     {"whole", '\0', nullptr, "bind the whole input as one block"},
-    {"encoding", '\0', "ENC", "auto, utf-8 or sjis (default auto), as for\n'lumotext format'"},
+    {"encoding", '\0', "ENC",
+     "auto, utf-8, sjis, euc-jp or iso-2022-jp\n"
+     "(default auto), as for 'lumotext format'"},
+    kForceEncodingOption,
     kAmbiguousOption,
     kOutputOption,
     kInPlaceOption,
+    kSplitLinksOption,
     kCheckOption,
 };
 
@@ -127,7 +131,7 @@ bool ReadBindOptions(const ParsedCommand &command, BindOptions *options, std::st
     }
     if (const std::string *value = command.Value("encoding")) {
         if (!ParseEncoding(*value, &options->files.encoding)) {
-            *error = "--encoding: '" + *value + "' is not one of auto, utf-8, sjis";
+            *error = "--encoding: '" + *value + "' is not one of " + kEncodingChoices;
             return false;
         }
     }

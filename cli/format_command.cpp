@@ -40,10 +40,14 @@ const OptionSpec kFormatOptions[] = {
     {"tab", '\0', "N",
      "distance between tab stops, 0 to 255 (default 8);\n"
      "0 counts a tab as one column"},
-    {"encoding", '\0', "ENC", "auto, utf-8 or sjis (default auto); see below"},
+    {"encoding", '\0', "ENC",
+     "auto, utf-8, sjis, euc-jp or iso-2022-jp\n"
+     "(default auto); see below"},
+    kForceEncodingOption,
     kAmbiguousOption,
     kOutputOption,
     kInPlaceOption,
+    kSplitLinksOption,
     kCheckOption,
     {"strict", '\0', nullptr,
      "fail on a line whose continuation prefix fills\n"
@@ -73,7 +77,8 @@ const char kDescription[] =
 
 const char kDetails[] =
     "Encodings (--encoding):\n"
-    "  auto    UTF-8 when the input is valid UTF-8, else Shift-JIS\n"
+    "  auto    decided from the text: the encoding below that it fits, UTF-8\n"
+    "          before Shift-JIS; a text that fits none is refused\n"
 #ifdef LUMOTEXT_UNICODE
     "  utf-8   formatted as it is: a character is a grapheme cluster (a kana\n"
     "          with its dakuten, an emoji with its modifiers, a flag), never\n"
@@ -81,6 +86,8 @@ const char kDetails[] =
     "          UTF-8 (one column). Widths follow East Asian Width: wide and\n"
     "          full-width characters take 2 columns, marks that combine none\n"
     "  sjis    Shift-JIS (code page 932), formatted and written byte for byte\n"
+    "  euc-jp  EUC-JP, formatted as its UTF-8 form and written back\n"
+    "  iso-2022-jp  ISO-2022-JP (JIS), the same way\n"
     "Ambiguous characters (--ambiguous), such as ○ ※ α and é:\n"
     "  cp932   2 columns when Shift-JIS holds them as two bytes (○ ※ α, as\n"
     "          Japanese fonts draw them), else 1 (é ü ß); a text that\n"
@@ -94,18 +101,20 @@ const char kDetails[] =
     "          cannot hold exactly is an error naming its line and column, and\n"
     "          nothing is written; --ambiguous has no effect\n"
     "  sjis    Shift-JIS (code page 932), formatted and written byte for byte\n"
+    "  euc-jp  EUC-JP, formatted as its UTF-8 form and written back\n"
+    "  iso-2022-jp  ISO-2022-JP (JIS), the same way\n"
 #endif
     "The output is in the encoding of the input. A UTF-8 byte order mark at the\n"
     "start of the input is kept at the start of the output. Every line keeps its\n"
     "own line end (LF, CR LF or CR) on each of its folded lines; a last line\n"
     "without one takes that of the line before it, and a text without any line\n"
-    "end is folded with the platform's (LF; CR LF on Windows). With auto the\n"
-    "encoding is decided by the first part of the text that is not ASCII; bytes\n"
-#ifdef LUMOTEXT_UNICODE
-    "further on that are not UTF-8 are then kept as they are.\n"
-#else
-    "further on that are not UTF-8 are then an error.\n"
-#endif
+    "end is folded with the platform's (LF; CR LF on Windows). The encoding is\n"
+    "decided by the first part of the text that is not ASCII, and the rest is\n"
+    "checked against it. A few stray bytes that fit no character (a text cut\n"
+    "in the middle of one) are kept as they are; a text with more, or one that\n"
+    "plainly is in another encoding than --encoding names, is refused before\n"
+    "anything of it is written, naming the line and column and the --encoding\n"
+    "to use. --force-encoding goes on all the same.\n"
     "\n"
     "A line whose continuation prefix (an item's or a quotation's) would fill\n"
     "the whole fold column is folded without it, with a warning naming the line\n"
@@ -213,7 +222,7 @@ bool ReadFormatOptions(const ParsedCommand &command, FormatOptions *options, std
     }
     if (const std::string *value = command.Value("encoding")) {
         if (!ParseEncoding(*value, &options->files.encoding)) {
-            *error = "--encoding: '" + *value + "' is not one of auto, utf-8, sjis";
+            *error = "--encoding: '" + *value + "' is not one of " + kEncodingChoices;
             return false;
         }
     }

@@ -83,7 +83,9 @@ void PieceReader::Hand(size_t end, Piece *piece) {
 
     if (decided_ == Encoding::kAuto && settings_.encoding != Encoding::kAuto) decided_ = settings_.encoding;
     if (decided_ == Encoding::kAuto && HasHighByte(piece->bytes)) {
-        decided_ = FindInvalidUtf8(piece->bytes) == std::string::npos ? Encoding::kUtf8 : Encoding::kShiftJis;
+        decided_ = settings_.verdict != nullptr ? settings_.verdict->Get()
+                   : FindInvalidUtf8(piece->bytes) == std::string::npos ? Encoding::kUtf8
+                                                                          : Encoding::kShiftJis;
     }
     piece->encoding = decided_ == Encoding::kUtf8 ? Encoding::kUtf8 : Encoding::kShiftJis;
     piece->guessed = settings_.encoding == Encoding::kAuto;

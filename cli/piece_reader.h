@@ -39,6 +39,9 @@ struct PieceReaderSettings {
     size_t piece_bytes = size_t{1} << 20;
     Encoding encoding = Encoding::kAuto;
     HeaderSettings header{};  // its block must be whole in the first piece
+    // With auto, the encoding the source found (encoding_streams.h); the
+    // reader's own guess from the piece when there is none.
+    const EncodingVerdict *verdict = nullptr;
     // Prefer to end pieces behind an empty line, where a text's blocks surely
     // end, so that the pieces can be transformed at once on two threads.
     bool block_ends = false;

@@ -25,7 +25,13 @@ struct TextFiles {
     std::string output;                    // kConcatenate: empty or "-" is standard output
     OutputMode mode = OutputMode::kConcatenate;
     Encoding encoding = Encoding::kAuto;
+    bool force_encoding = false;  // go on with a text that does not fit the encoding
+    bool split_links = false;     // kInPlace: rewrite a file that has other hard links
 };
+
+// The exit status of --check when an input could not be checked (missing,
+// unreadable, not text): higher than that of a file that would change.
+constexpr int kExitCheckError = 2;
 
 // The size of the pieces that a text is read in.
 constexpr size_t kPieceBytes = size_t{512} << 10;
@@ -34,19 +40,23 @@ constexpr size_t kPieceBytes = size_t{512} << 10;
 // file into the next.
 using TransformMaker = std::function<std::vector<PieceTransform>()>;
 
-// Reads the operands and the options --output, --in-place and --check into
-// *files; false, with *error set, for a combination that cannot work.
+// Reads the operands and the options --output, --in-place, --check,
+// --force-encoding and --split-links into *files; false, with *error set,
+// for a combination that cannot work. --encoding is the command's to read.
 bool ReadTextFiles(const ParsedCommand &command, TextFiles *files, std::string *error);
 
 // The option table entries of ReadTextFiles.
 extern const OptionSpec kOutputOption;
 extern const OptionSpec kInPlaceOption;
 extern const OptionSpec kCheckOption;
+extern const OptionSpec kForceEncodingOption;
+extern const OptionSpec kSplitLinksOption;
 
 // Runs the steps and returns the exit status: 0, 1 when some input failed
 // (it is named, and the others are still done where their outputs are their
-// own) or, with kCheck, would change; kExitBrokenPipe, quietly, when
-// standard output is a pipe that was closed. header is the header block
+// own); with kCheck 1 when some input would change and kExitCheckError when
+// some could not be checked; kExitBrokenPipe, quietly, when standard output
+// is a pipe that was closed. header is the header block
 // that the first piece must hold whole; block_ends asks for pieces that end
 // behind empty lines where they can (PieceReaderSettings::block_ends).
 int TransformText(const TextFiles &files, const Console &console, const HeaderSettings &header,
