@@ -40,18 +40,38 @@ uint32_t CodePointOf(const unsigned char *p, uint8_t length) {
 
 }  // namespace
 
-void AppendStandIn(unsigned char byte, std::string *utf8) {
-    const uint32_t c = kStandInBase + byte;
+namespace {
+
+constexpr uint32_t kSetStandInBase = 0x10FA00;
+
+void AppendCodePoint(uint32_t c, std::string *utf8) {
     utf8->push_back(static_cast<char>(0xF0 | (c >> 18)));
     utf8->push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
     utf8->push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
     utf8->push_back(static_cast<char>(0x80 | (c & 0x3F)));
 }
 
-bool IsStandIn(const unsigned char *p, const unsigned char *end, unsigned char *byte) {
-    if (end - p < 4 || p[0] != 0xF4 || p[1] != 0x8F || (p[2] & 0xFC) != 0xBC) return false;
-    *byte = static_cast<unsigned char>(((p[2] & 0x03) << 6) | (p[3] & 0x3F));
-    return true;
+}  // namespace
+
+void AppendStandIn(unsigned char byte, std::string *utf8) { AppendCodePoint(kStandInBase + byte, utf8); }
+
+void AppendStandIn(unsigned char byte, IsoSet set, std::string *utf8) {
+    if (byte >= 0x80) {
+        AppendStandIn(byte, utf8);
+        return;
+    }
+    AppendCodePoint(kSetStandInBase + (static_cast<uint32_t>(set) << 8) + byte, utf8);
+}
+
+bool ReadStandIn(const unsigned char *p, const unsigned char *end, StandIn *stand_in) {
+    if (end - p < 4 || p[0] != 0xF4 || p[1] != 0x8F || p[2] < 0xA8 || p[2] > 0xBF || (p[3] & 0xC0) != 0x80) {
+        return false;
+    }
+    const uint32_t c = (0x4u << 18) | (0x0Fu << 12) | ((p[2] & 0x3Fu) << 6) | (p[3] & 0x3Fu);
+    stand_in->byte = static_cast<unsigned char>(c & 0xFF);
+    stand_in->in_set = c < kStandInBase;
+    stand_in->set = stand_in->in_set ? static_cast<IsoSet>((c - kSetStandInBase) >> 8) : IsoSet::kAscii;
+    return !stand_in->in_set || stand_in->set <= IsoSet::kJis0212;
 }
 
 // ---- Decoding ---------------------------------------------------------------
@@ -62,19 +82,30 @@ std::unique_ptr<TextDecoder> TextDecoder::Open(Encoding from, std::string *error
     return std::unique_ptr<TextDecoder>(new TextDecoder(from, std::move(codec)));
 }
 
+void TextDecoder::StandInFor(unsigned char byte, IsoSet set, std::string *out) {
+    if (from_ == Encoding::kIso2022Jp) {
+        AppendStandIn(byte, set, out);
+    } else {
+        AppendStandIn(byte, out);
+    }
+    ++stand_ins_;
+}
+
 // The bytes of the input that a character of the run stood for: itself in
-// EUC-JP, its seven-bit bytes in ISO-2022-JP.
+// EUC-JP, its seven-bit bytes in the set it came from in ISO-2022-JP.
 void TextDecoder::StandIns(std::string_view euc_char, std::string *out) {
+    if (from_ != Encoding::kIso2022Jp) {
+        for (const char c : euc_char) StandInFor(static_cast<unsigned char>(c), IsoSet::kAscii, out);
+        return;
+    }
+    IsoSet set = IsoSet::kJis0208;
     std::string_view original = euc_char;
-    if (from_ == Encoding::kIso2022Jp && !original.empty()) {
-        const auto lead = static_cast<unsigned char>(original[0]);
-        if (lead == 0x8E || lead == 0x8F) original.remove_prefix(1);
+    const auto lead = static_cast<unsigned char>(original[0]);
+    if (lead == 0x8E || lead == 0x8F) {
+        set = lead == 0x8E ? IsoSet::kKatakana : IsoSet::kJis0212;
+        original.remove_prefix(1);
     }
-    for (const char c : original) {
-        const auto byte = static_cast<unsigned char>(c);
-        AppendStandIn(from_ == Encoding::kIso2022Jp ? byte & 0x7F : byte, out);
-        ++stand_ins_;
-    }
+    for (const char c : original) StandInFor(static_cast<unsigned char>(c) & 0x7F, set, out);
 }
 
 void TextDecoder::ConvertRun(std::string_view euc, std::string *out) {
@@ -145,8 +176,7 @@ void TextDecoder::Decode(std::string_view bytes, bool last, std::string *out) {
         case CharKind::kStray:
         case CharKind::kCut:
             Flush(out);
-            for (uint8_t i = 0; i < c.length; ++i) AppendStandIn(p[i], out);
-            stand_ins_ += c.length;
+            for (uint8_t i = 0; i < c.length; ++i) StandInFor(p[i], set_, out);
             break;
         default:
             if (from_ == Encoding::kEucJp) {
@@ -193,8 +223,9 @@ void TextEncoder::Advance(std::string_view utf8) {
 }
 
 void TextEncoder::Select(IsoSet set, std::string *out) {
-    if (set_ == set) return;
+    if (set_ == set && !reselect_) return;
     set_ = set;
+    reselect_ = false;
     if (set == IsoSet::kJis0208) {
         out->append(style_.two_byte == '@' ? "\x1B$@" : "\x1B$B");
     } else {
@@ -299,16 +330,22 @@ bool TextEncoder::Encode(std::string_view utf8, bool last, std::string *out, std
             carry_.assign(reinterpret_cast<const char *>(p), static_cast<size_t>(end - p));
             break;
         }
-        unsigned char byte = 0;
+        StandIn stand_in;
         if (c.kind == CharKind::kStray || c.kind == CharKind::kCut) {
             if (!Flush(out, error)) return false;
             *error = "line " + std::to_string(position_.line) + ", column " + std::to_string(position_.column) +
                      ": the formatted text has a byte that is not UTF-8 (0x" + Hex(*p, 2) + ")";
             return false;
         }
-        if (c.length == 4 && IsStandIn(p, end, &byte)) {
+        if (c.length == 4 && ReadStandIn(p, end, &stand_in)) {
             if (!Flush(out, error)) return false;
-            out->push_back(static_cast<char>(byte));
+            if (stand_in.in_set && to_ == Encoding::kIso2022Jp) Select(stand_in.set, out);
+            out->push_back(static_cast<char>(stand_in.byte));
+            // A lone byte of a two-byte set would pair with what follows:
+            // the next character selects its set again, which ends it.
+            if (stand_in.in_set && (stand_in.set == IsoSet::kJis0208 || stand_in.set == IsoSet::kJis0212)) {
+                reselect_ = true;
+            }
             Advance(std::string_view(reinterpret_cast<const char *>(p), 4));
         } else {
             run_.append(reinterpret_cast<const char *>(p), c.length);

@@ -7,8 +7,8 @@
 //  - a piece of text counts as decoded only when it comes back from UTF-8
 //    byte for byte;
 //  - a byte that is no character of the encoding (or a character that
-//    would not come back) travels through UTF-8 as a stand-in, the private
-//    use character U+10FF00 plus the byte, and becomes the byte again;
+//    would not come back) travels through UTF-8 as a stand-in, a private
+//    use character that holds the byte, and becomes the byte again;
 //  - ISO-2022-JP is written with the escape sequences that the input used
 //    (ESC $ B or ESC $ @, ESC ( B or ESC ( J), switching to the one-byte set
 //    before every ASCII character, line ends included, and at the end.
@@ -31,10 +31,21 @@ struct IsoStyle {
     char one_byte = 'B';  // ESC ( B; 'J' for ESC ( J
 };
 
-// The stand-in for a byte: U+10FF00 + byte, four bytes of UTF-8.
+// A byte carried through UTF-8, and for a seven-bit byte of ISO-2022-JP the
+// set it stood in (it reads otherwise in another).
+struct StandIn {
+    unsigned char byte = 0;
+    bool in_set = false;
+    IsoSet set = IsoSet::kAscii;
+};
+
+// The stand-in for a byte, U+10FF00 + byte; for a byte below 0x80 that
+// stood in ISO-2022-JP's set, U+10FA00 + 256 x set + byte. Four bytes of
+// UTF-8, in the last private use plane, which no EUC-JP text reaches.
 void AppendStandIn(unsigned char byte, std::string *utf8);
-// Whether the UTF-8 character at p (4 bytes there) is a stand-in; its byte.
-bool IsStandIn(const unsigned char *p, const unsigned char *end, unsigned char *byte);
+void AppendStandIn(unsigned char byte, IsoSet set, std::string *utf8);
+// Whether the UTF-8 character at p is a stand-in, and for what.
+bool ReadStandIn(const unsigned char *p, const unsigned char *end, StandIn *stand_in);
 
 class TextDecoder {
 public:
@@ -56,6 +67,7 @@ private:
     TextDecoder(Encoding from, std::unique_ptr<EucJpCodec> codec) : from_(from), codec_(std::move(codec)) {}
     void Flush(std::string *out);
     void ConvertRun(std::string_view euc, std::string *out);
+    void StandInFor(unsigned char byte, IsoSet set, std::string *out);
     void StandIns(std::string_view euc_char, std::string *out);
     void NoteShift(const unsigned char *p, uint8_t length);
 
@@ -96,6 +108,7 @@ private:
     IsoStyle style_;
     std::unique_ptr<EucJpCodec> codec_;
     IsoSet set_ = IsoSet::kAscii;
+    bool reselect_ = false;  // set_ must be selected again before its next character
     std::string carry_;
     std::string run_;  // UTF-8 not yet converted
     std::string euc_;
