@@ -5,8 +5,6 @@
 #include "command_line.h"
 
 #ifdef LUMOTEXT_UNICODE
-#include <unicode/uvernum.h>
-
 #include "text/unicode_data.h"
 #endif
 
@@ -90,7 +88,7 @@ void AppendOption(std::string *text, char short_name, const std::string &name, c
 void PrintVersion(const Console &console) {
     std::fprintf(console.out, "%s %s\n", kProgramName, kVersion);
 #ifdef LUMOTEXT_UNICODE
-    std::fprintf(console.out, "Unicode %s, from ICU %s\n", text::UnicodeData::Version(), U_ICU_VERSION);
+    std::fprintf(console.out, "Unicode %s\n", text::UnicodeData::Version());
 #else
     std::fprintf(console.out, "UTF-8 is converted through Shift-JIS (code page 932) in this build\n");
 #endif

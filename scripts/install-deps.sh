@@ -2,10 +2,11 @@
 # Installs the Debian packages that a job needs, only those missing, so that
 # a fresh Debian 12 machine can build and test with one command.
 # Usage: scripts/install-deps.sh [core|test|bench]...
-#   core   what the native build needs (make run): ICU and Unicode's data for
-#          UTF-8, help2man for the man pages, dpkg-dev and file for the Debian
-#          package (make deb)
-#   test   also the cross compilers, qemu-i386, wine64, Xvfb, clang with
+#   core   what the native build needs (make run): help2man for the man
+#          pages, dpkg-dev and file for the Debian package (make deb)
+#   test   also ICU, Unicode's data files and python3 for the character
+#          model's tests (ICU the oracle, the data files what the tables are
+#          generated from), the cross compilers, qemu-i386, wine64, Xvfb, clang with
 #          libFuzzer, Vim and Emacs for the editor tests (make test, make
 #          fuzz); mandoc, man-db, zip, unzip and pkgconf for the man-page,
 #          Windows zip and install-tree tests; Debian's Japanese manual pages
@@ -15,9 +16,9 @@
 set -euo pipefail
 
 core=(cmake ninja-build g++ make libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
-      libicu-dev unicode-data  # UTF-8: ICU, and Unicode's own test data
       help2man dpkg-dev file)  # man pages, the Debian package
-test=(g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-multilib qemu-user wine64 xvfb xauth
+test=(libicu-dev unicode-data python3  # the character model's oracle and data (scripts/gen-unicode-tables.py)
+      g++-mingw-w64-i686 g++-mingw-w64-x86-64 g++-multilib qemu-user wine64 xvfb xauth
       clang libclang-rt-14-dev llvm
       imagemagick fonts-ipafont-gothic fonts-wine  # dialog tests: screenshots, fonts
       vim emacs-nox  # editor tests: both editors run headless

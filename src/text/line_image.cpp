@@ -1,13 +1,12 @@
 // Spelling a UTF-8 line. Kana, kanji and ASCII each begin a cluster of their
 // own, so a line without any code point that can join a cluster is spelt in
-// one pass with a table lookup per character; only a line that holds one asks
-// ICU's character break iterator where its clusters begin.
+// one pass with a table lookup per character; only a line that holds one is
+// spelt again, cluster by cluster, as the cluster breaker finds them.
 #include "text/line_image.h"
-
-#include <unicode/ubrk.h>
 
 #include <cstring>
 
+#include "text/grapheme_breaker.h"
 #include "text/utf8.h"
 
 namespace lumo::text {
@@ -15,16 +14,20 @@ namespace lumo::text {
 LineImage::LineImage(const Alphabet &alphabet)
     : alphabet_(alphabet), data_(alphabet.data()), mode_(alphabet.mode()) {}
 
-LineImage::~LineImage() {
-    if (breaker_ != nullptr) ubrk_close(breaker_);
-}
-
 bool LineImage::Reserve(size_t length) {
     if (length >= kTrail) return false;  // offsets are 32-bit
     return image_.Reserve(length + 2) && offsets_.Reserve((length + 2) * sizeof(uint32_t));
 }
 
 namespace {
+
+// The lead byte of the window's first code point; the window is whole blocks
+// of 0x1000 code points, which three-byte forms share a lead byte for.
+constexpr unsigned kWindowLead = 0xE0 | (tables::kSpellingWindowFirst >> 12);
+constexpr uint32_t kWindowEnd = tables::kSpellingWindowFirst + tables::kSpellingWindowSize;
+static_assert(tables::kSpellingWindowFirst % 0x1000 == 0 && kWindowEnd % 0x1000 == 0 &&
+                  tables::kSpellingWindowFirst >= 0x1000 && kWindowEnd <= 0xD000,
+              "the window is whole blocks of three-byte forms below the surrogates");
 
 // Writes the image character for code at image[at], its bytes standing for
 // the UTF-8 bytes from offset on; returns the position behind it.
@@ -55,7 +58,7 @@ bool LineImage::Finish(size_t n, size_t length) {
 
 bool LineImage::Build(const char *utf8, size_t length) {
     if (!Reserve(length)) return false;
-    const uint16_t *spellings = data_.Spellings(mode_);
+    const Spelling spellings = data_.Spellings(mode_);
     const bool ascii_as_itself = alphabet_.AsciiAsItself();
     auto *offsets = reinterpret_cast<uint32_t *>(offsets_.data());
     auto *image = reinterpret_cast<unsigned char *>(image_.data());
@@ -63,11 +66,14 @@ bool LineImage::Build(const char *utf8, size_t length) {
     const auto *const end = start + length;
     size_t n = 0;
     for (const unsigned char *p = start; p < end;) {
-        // Kana and kanji: three bytes each, spelt as two by one lookup.
-        while (end - p >= 3 && (p[0] & 0xF0) == 0xE0 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80 &&
-               (p[0] != 0xE0 || p[1] >= 0xA0)) {  // not an overlong form
-            const uint32_t cp = (p[0] & 0x0Fu) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
-            const uint16_t code = spellings[cp];  // 0 for surrogates
+        // Kana, CJK symbols and kanji: three bytes each, spelt as two by one
+        // lookup in the flat window. Its lead bytes are consecutive, so one
+        // unsigned comparison turns away every other byte: ASCII, overlong
+        // forms, surrogates and other lead bytes.
+        while (end - p >= 3 && (p[1] & 0xC0) == 0x80 && (p[2] & 0xC0) == 0x80) {
+            const uint32_t at = (p[0] - kWindowLead) << 12 | (p[1] & 0x3Fu) << 6 | (p[2] & 0x3Fu);
+            if (at >= tables::kSpellingWindowSize) break;
+            const uint16_t code = tables::kSpellingWindow[at];
             if (code <= 0xFF) break;
             offsets[n] = static_cast<uint32_t>(p - start);
             offsets[n + 1] = kTrail;
@@ -119,73 +125,41 @@ bool LineImage::Build(const char *utf8, size_t length) {
 }
 
 bool LineImage::BuildClusters(const char *utf8, size_t length) {
-    // The line as UTF-16, with each unit's byte offset; a byte that is not
-    // UTF-8 is U+FFFD there and a character of its own here.
-    if (!utf16_.Reserve((length + 1) * sizeof(UChar)) || !unit_at_.Reserve((length + 1) * sizeof(uint32_t)) ||
-        !starts_.Reserve(length + 1)) {
-        return false;
-    }
-    auto *units = reinterpret_cast<UChar *>(utf16_.data());
-    auto *unit_at = reinterpret_cast<uint32_t *>(unit_at_.data());
-    auto *starts = reinterpret_cast<unsigned char *>(starts_.data());
-    std::memset(starts, 0, length + 1);
+    auto *offsets = reinterpret_cast<uint32_t *>(offsets_.data());
+    auto *image = reinterpret_cast<unsigned char *>(image_.data());
+    size_t n = 0;
+    // The cluster being read: where it begins, its first code point and how
+    // wide it is.
+    uint32_t start = 0;
+    uint32_t first = 0;
+    CodePointInfo info;
+    unsigned width = 0;
+    const auto emit = [&] {
+        if (first == kInvalidByte) {
+            n = Emit(offsets, image, n, Alphabet::kNarrowOther, start);
+        } else if (width != 0) {
+            n = Emit(offsets, image, n, alphabet_.CodeOf(first, info, width), start);
+        }
+    };
+    ClusterBreaker breaker;
     const char *const end = utf8 + length;
-    int32_t count = 0;
     for (const char *p = utf8; p < end;) {
         const auto offset = static_cast<uint32_t>(p - utf8);
         const Decoded d = DecodeUtf8(p, end);
         p += d.length;
-        if (d.code_point == kInvalidByte) {
-            starts[offset] = starts[offset + 1] = 1;
-            unit_at[count] = offset;
-            units[count++] = 0xFFFD;
-        } else if (d.code_point >= 0x10000) {
-            unit_at[count] = unit_at[count + 1] = offset;
-            units[count++] = static_cast<UChar>(0xD7C0 + (d.code_point >> 10));
-            units[count++] = static_cast<UChar>(0xDC00 | (d.code_point & 0x3FF));
-        } else {
-            // The half-width sound marks are characters of their own, and so
-            // are CR and LF (the rules see line ends as bytes, not CR LF as one).
-            if (d.code_point == 0xFF9E || d.code_point == 0xFF9F) starts[offset] = 1;
-            if (d.code_point == '\r' || d.code_point == '\n') starts[offset] = starts[offset + 1] = 1;
-            unit_at[count] = offset;
-            units[count++] = static_cast<UChar>(d.code_point);
+        if (breaker.Next(d.code_point)) {
+            if (offset != 0) emit();
+            start = offset;
+            first = d.code_point;
+            if (first != kInvalidByte) {
+                info = data_.Info(first);
+                width = info.Width(mode_);
+            }
+        } else if (width == 1 && (d.code_point == 0xFE0F || (data_.Info(d.code_point).flags & CodePointInfo::kEmoji))) {
+            width = 2;  // a cluster with emoji presentation is two columns wide
         }
     }
-    unit_at[count] = static_cast<uint32_t>(length);
-
-    UErrorCode status = U_ZERO_ERROR;
-    if (breaker_ == nullptr) breaker_ = ubrk_open(UBRK_CHARACTER, "", nullptr, 0, &status);
-    if (U_FAILURE(status) || breaker_ == nullptr) return false;
-    ubrk_setText(breaker_, units, count, &status);
-    if (U_FAILURE(status)) return false;
-    for (int32_t b = ubrk_first(breaker_); b != UBRK_DONE; b = ubrk_next(breaker_)) starts[unit_at[b]] = 1;
-
-    auto *offsets = reinterpret_cast<uint32_t *>(offsets_.data());
-    auto *image = reinterpret_cast<unsigned char *>(image_.data());
-    size_t n = 0;
-    for (size_t start = 0; start < length;) {
-        size_t next = start + 1;
-        while (next < length && !starts[next]) ++next;
-        const Decoded first = DecodeUtf8(utf8 + start, utf8 + next);
-        if (first.code_point == kInvalidByte) {
-            n = Emit(offsets, image, n, Alphabet::kNarrowOther, static_cast<uint32_t>(start));
-        } else {
-            const CodePointInfo info = data_.Info(first.code_point);
-            unsigned width = info.Width(mode_);
-            // A cluster with emoji presentation is two columns wide.
-            for (size_t p = start + first.length; width == 1 && p < next;) {
-                const Decoded d = DecodeUtf8(utf8 + p, utf8 + next);
-                p += d.length;
-                if (d.code_point == 0xFE0F || (data_.Info(d.code_point).flags & CodePointInfo::kEmoji)) width = 2;
-            }
-            if (width != 0) {
-                n = Emit(offsets, image, n, alphabet_.CodeOf(first.code_point, info, width),
-                         static_cast<uint32_t>(start));
-            }
-        }
-        start = next;
-    }
+    if (length != 0) emit();
     return Finish(n, length);
 }
 

@@ -12,8 +12,6 @@
 #include "text/alphabet.h"
 #include "text/line_buffer.h"
 
-struct UBreakIterator;
-
 namespace lumo::text {
 
 class LineImage {
@@ -23,10 +21,9 @@ public:
     explicit LineImage(const Alphabet &alphabet);
     LineImage(const LineImage &) = delete;
     LineImage &operator=(const LineImage &) = delete;
-    ~LineImage();
 
     // Spells [utf8, utf8 + length), which holds no NUL. False when memory
-    // (or ICU) failed.
+    // failed.
     bool Build(const char *utf8, size_t length);
 
     const char *text() const { return image_.data(); }  // NUL-terminated
@@ -47,11 +44,7 @@ private:
     Ambiguous mode_;
     LineBuffer image_;
     LineBuffer offsets_;
-    LineBuffer utf16_;     // the line for ICU's break iterator
-    LineBuffer unit_at_;   // byte offset of each UTF-16 unit
-    LineBuffer starts_;    // one flag per byte: a cluster begins there
     size_t length_ = 0;
-    UBreakIterator *breaker_ = nullptr;
 };
 
 }  // namespace lumo::text

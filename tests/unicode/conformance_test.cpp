@@ -3,10 +3,12 @@
 // EastAsianWidth.txt the fold column falls where its width says (the width
 // worked out here from the data files and iconv's code page 932 table).
 #include <gtest/gtest.h>
+
+#ifdef LUMOTEXT_TEST_ICONV
 #include <iconv.h>
+#endif
 
 #include <cstdint>
-#include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
@@ -14,24 +16,18 @@
 
 #include "lumotext.h"
 #include "settings/presets.h"
+#include "support/utf8.h"
+#include "text/unicode_data.h"
 #include "text/utf8.h"
+#include "unicode/unicode_files.h"
 
 namespace {
 
-const std::string kUnicodeData = "/usr/share/unicode/";
-
-std::vector<std::string> Lines(const std::string &path) {
-    std::ifstream file(path);
-    EXPECT_TRUE(file.good()) << "missing " << path << " (Debian's unicode-data)";
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(file, line);) lines.push_back(line);
-    return lines;
-}
-
-std::string Utf8(uint32_t cp) {
-    char bytes[4];
-    return std::string(bytes, lumo::text::EncodeUtf8(cp, bytes));
-}
+using lumo_unicode::DataFile;
+using lumo_unicode::Lines;
+using lumo_unicode::Range;
+using lumo_unicode::Ranges;
+using lumo_unicode::Utf8;
 
 // Plain settings: no classification, no header, the rules off or on.
 struct Plain {
@@ -52,13 +48,13 @@ struct Plain {
 std::string Format(const std::string &text, Plain s) {
     std::vector<char> out(text.size() * 4 + 64);
     FormatRequest request{24, text.c_str(), out.data(), static_cast<uint32_t>(out.size()), 8, 80};
-    EXPECT_EQ(LumoMultiLinesUtf8(&request, &s.indent, &s.fold, &s.header), FORMAT_DONE);
+    EXPECT_EQ(lumo_test::FormatUtf8(&request, &s.indent, &s.fold, &s.header), FORMAT_DONE);
     return out.data();
 }
 
 TEST(Utf8Conformance, NoFoldSplitsAGraphemeCluster) {
     int tested = 0;
-    for (const std::string &line : Lines(kUnicodeData + "auxiliary/GraphemeBreakTest.txt")) {
+    for (const std::string &line : Lines(DataFile("auxiliary/GraphemeBreakTest.txt"))) {
         if (line.empty() || line[0] == '#') continue;
         // "÷ 0020 × 0308 ÷ 0020 ÷	# ...": code points and the boundaries between them.
         std::istringstream in(line.substr(0, line.find('#')));
@@ -98,37 +94,13 @@ TEST(Utf8Conformance, NoFoldSplitsAGraphemeCluster) {
     EXPECT_GT(tested, 400);
 }
 
-// Ranges "XXXX..YYYY;V" or "XXXX;V" of a data file, with the comment after.
-struct Range {
-    uint32_t first;
-    uint32_t last;
-    std::string value;
-    std::string comment;
-};
-
-std::vector<Range> Ranges(const std::string &path) {
-    std::vector<Range> ranges;
-    for (const std::string &line : Lines(path)) {
-        if (line.empty() || line[0] == '#') continue;
-        const size_t semi = line.find(';');
-        const size_t hash = line.find('#');
-        Range r;
-        const std::string span = line.substr(0, semi);
-        r.first = static_cast<uint32_t>(std::stoul(span, nullptr, 16));
-        const size_t dots = span.find("..");
-        r.last = dots == std::string::npos ? r.first : static_cast<uint32_t>(std::stoul(span.substr(dots + 2), nullptr, 16));
-        std::istringstream value(line.substr(semi + 1, hash == std::string::npos ? std::string::npos : hash - semi - 1));
-        value >> r.value;
-        if (hash != std::string::npos) r.comment = line.substr(hash + 1);
-        ranges.push_back(r);
-    }
-    return ranges;
-}
-
 // Bytes of the code page 932 form of cp: 0 when code page 932 has none that
 // converts back to cp (iconv maps some characters to look-alikes one way).
+// Without iconv (Windows), the library's own table, which the native tests
+// hold against iconv.
 class Cp932 {
 public:
+#ifdef LUMOTEXT_TEST_ICONV
     Cp932() : to_(iconv_open("CP932", "UTF-8")), from_(iconv_open("UTF-8", "CP932")) {}
     ~Cp932() {
         iconv_close(to_);
@@ -153,17 +125,23 @@ private:
     }
     iconv_t to_;
     iconv_t from_;
+#else
+    size_t Length(uint32_t cp) {
+        const uint16_t code = lumo::text::Cp932Code(cp);
+        return code == 0 ? 0 : code > 0xFF ? 2 : 1;
+    }
+#endif
 };
 
 TEST(Utf8Conformance, FoldColumnFallsWhereEastAsianWidthSays) {
     std::set<uint32_t> emoji_presentation;
-    for (const Range &r : Ranges(kUnicodeData + "emoji/emoji-data.txt")) {
+    for (const Range &r : Ranges(DataFile("emoji/emoji-data.txt"))) {
         if (r.value == "Emoji_Presentation") {
             for (uint32_t cp = r.first; cp <= r.last; ++cp) emoji_presentation.insert(cp);
         }
     }
     std::set<uint32_t> jamo_vowels_and_finals;
-    for (const Range &r : Ranges(kUnicodeData + "HangulSyllableType.txt")) {
+    for (const Range &r : Ranges(DataFile("HangulSyllableType.txt"))) {
         if (r.value == "V" || r.value == "T") {
             for (uint32_t cp = r.first; cp <= r.last; ++cp) jamo_vowels_and_finals.insert(cp);
         }
@@ -179,7 +157,7 @@ TEST(Utf8Conformance, FoldColumnFallsWhereEastAsianWidthSays) {
     std::string expected;
     size_t count = 0;
     constexpr uint32_t kFold = 10;
-    for (const Range &r : Ranges(kUnicodeData + "EastAsianWidth.txt")) {
+    for (const Range &r : Ranges(DataFile("EastAsianWidth.txt"))) {
         std::istringstream comment(r.comment);
         std::string category;
         comment >> category;

@@ -39,7 +39,7 @@ struct Outcome {
 Outcome Format(const std::string &source, Settings s, bool utf8) {
     std::vector<char> out(source.size() * 8 + 4096);
     FormatRequest request{24, source.c_str(), out.data(), static_cast<uint32_t>(out.size()), s.tab_width, 80};
-    const int32_t result = utf8 ? LumoMultiLinesUtf8(&request, &s.indent, &s.fold, &s.header)
+    const int32_t result = utf8 ? lumo_test::FormatUtf8(&request, &s.indent, &s.fold, &s.header)
                                 : LumoMultiLines(&request, &s.indent, &s.fold, &s.header);
     return {result, result == FORMAT_DONE ? std::string(out.data()) : std::string()};
 }
@@ -58,7 +58,7 @@ BindOutcome Bind(const std::string &block, IndentSettings indent, uint32_t newli
     job.text = block.c_str();
     job.output = out.data();
     job.newline = newline;
-    const int32_t result = utf8 ? BindLinesUtf8(&job, &indent) : BindLines(&job, &indent);
+    const int32_t result = utf8 ? lumo_test::BindUtf8(&job, &indent) : BindLines(&job, &indent);
     return {result, out.data(), job.flags, job.prefix};
 }
 
@@ -92,7 +92,7 @@ const std::vector<std::string> &WideChars() {
         for (const char *c : {"、", "。", "，", "．", "・", "：", "？", "！", "ー", "々", "」", "』", "）", "］",
                               "〉", "》", "「", "『", "（", "［", "〈", "《", "￥", "＄", "あ", "い", "ア", "イ",
                               "ソ", "表", "漢", "字", "①", "Ａ", "ｂ", "１", "＝", "｜", "＞", "※", "○", "α",
-                              "Ω", "Я", "д", "─", "┃", "～", "‖", "－", "―", "￠", "￡", "￢", "　"}) {
+                              "Ω", "Я", "д", "─", "┃", "～", "∥", "－", "―", "￠", "￡", "￢", "　"}) {
             v.push_back(Sjis(c));
         }
         return v;

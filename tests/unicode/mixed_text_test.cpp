@@ -10,6 +10,7 @@
 #include "lumotext.h"
 #include "settings/presets.h"
 #include "support/fold_settings.h"
+#include "support/utf8.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ std::string Format(const std::string &text, uint32_t foldnum, const std::string 
     lumo_fold::SetField(fold.chars_not_for_head, head);
     std::vector<char> out(text.size() * 4 + 64);
     FormatRequest request{24, text.c_str(), out.data(), static_cast<uint32_t>(out.size()), 8, 80};
-    EXPECT_EQ(LumoMultiLinesUtf8(&request, &indent, &fold, &header), FORMAT_DONE);
+    EXPECT_EQ(lumo_test::FormatUtf8(&request, &indent, &fold, &header), FORMAT_DONE);
     return out.data();
 }
 
