@@ -19,6 +19,7 @@ namespace {
 
 std::string Quoted(const std::string &path) { return "'" + path + "'"; }
 
+#ifndef _WIN32
 // The descriptors that a path stands for, whatever the file behind them.
 struct DescriptorName {
     const char *prefix;  // the whole path, or a prefix followed by the number
@@ -48,7 +49,6 @@ int DescriptorOf(const std::string &path) {
     return -1;
 }
 
-#ifndef _WIN32
 std::string DirectoryOf(const std::string &path) {
     const size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
