@@ -5,27 +5,59 @@
 #include "compare_sink.h"
 
 #include <algorithm>
+
+// mingw-w64's win32 thread model (GCC before 13) has no std::mutex; there
+// the pipeline runs on one thread, and the recording needs no lock.
+#if defined(__GLIBCXX__) && !defined(_GLIBCXX_HAS_GTHREADS)
+#define LUMOTEXT_RECORDING_LOCK 0
+#else
+#define LUMOTEXT_RECORDING_LOCK 1
 #include <mutex>
+#endif
 
 namespace lumo::cli {
+namespace {
+
+#if LUMOTEXT_RECORDING_LOCK
+using Mutex = std::mutex;
+#else
+struct Mutex {
+    void lock() {}
+    void unlock() {}
+};
+#endif
+
+// Holds a mutex for a scope.
+class Hold {
+public:
+    explicit Hold(Mutex &mutex) : mutex_(mutex) { mutex_.lock(); }
+    ~Hold() { mutex_.unlock(); }
+    Hold(const Hold &) = delete;
+    Hold &operator=(const Hold &) = delete;
+
+private:
+    Mutex &mutex_;
+};
+
+}  // namespace
 
 class InputRecording {
 public:
     void Append(const char *data, size_t size) {
-        std::lock_guard<std::mutex> lock(mutex_);
+        Hold hold(mutex_);
         if (!abandoned_) bytes_.append(data, size);
     }
     void End() {
-        std::lock_guard<std::mutex> lock(mutex_);
+        Hold hold(mutex_);
         ended_ = true;
     }
     void Abandon() {
-        std::lock_guard<std::mutex> lock(mutex_);
+        Hold hold(mutex_);
         abandoned_ = true;
         bytes_ = std::string();
     }
     size_t Take(char *data, size_t size) {
-        std::lock_guard<std::mutex> lock(mutex_);
+        Hold hold(mutex_);
         const size_t n = std::min(size, bytes_.size() - taken_);
         bytes_.copy(data, n, taken_);
         taken_ += n;
@@ -37,12 +69,12 @@ public:
         return n;
     }
     bool Waiting() {
-        std::lock_guard<std::mutex> lock(mutex_);
+        Hold hold(mutex_);
         return ended_ || taken_ < bytes_.size();
     }
 
 private:
-    std::mutex mutex_;
+    Mutex mutex_;
     std::string bytes_;
     size_t taken_ = 0;
     bool ended_ = false;

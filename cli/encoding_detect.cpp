@@ -123,7 +123,7 @@ size_t EncodingFit::Walk(const unsigned char *p, const unsigned char *end, bool 
             // A run of three-byte characters, neither overlong nor
             // surrogates, counted in locals: kana are U+3040 to U+30FF.
             const unsigned char *run = p;
-            uint64_t kana = 0;
+            size_t kana = 0;
             while (end - p >= 3) {
                 const unsigned char lead = p[0], second = p[1];
                 if (lead < 0xE1 || lead > 0xEF || lead == 0xED || (second & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80) {
@@ -132,7 +132,7 @@ size_t EncodingFit::Walk(const unsigned char *p, const unsigned char *end, bool 
                 kana += lead == 0xE3 && second >= 0x81 && second <= 0x83;
                 p += 3;
             }
-            const auto count = static_cast<uint64_t>(p - run) / 3;
+            const auto count = static_cast<size_t>(p - run) / 3;
             if (count > 0) {
                 if (!first_evidence_.found) first_evidence_ = {true, position_, b};
                 counts_.kana += kana;

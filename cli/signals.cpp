@@ -9,7 +9,6 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
-#include <mutex>
 
 #ifdef _WIN32
 #include <io.h>
@@ -74,8 +73,8 @@ void InstallHandlers() {
 }  // namespace
 
 std::unique_ptr<SignalCleanup> SignalCleanup::Register(const std::string &path) {
-    static std::once_flag installed;
-    std::call_once(installed, InstallHandlers);
+    static const bool installed = (InstallHandlers(), true);  // once, whichever thread comes first
+    (void)installed;
     if (path.size() >= kMaxPath) return nullptr;
     for (int i = 0; i < kSlots; ++i) {
         bool expected = false;
