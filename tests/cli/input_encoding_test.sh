@@ -144,6 +144,18 @@ run format --fold 30 -i "$work/euc-inplace.txt"
 expect_status 0
 expect_same "$work/euc-inplace.txt" "$work/euc.expected" "the file rewritten and the output"
 
+begin "bind gives back what format folded, in EUC-JP and ISO-2022-JP"
+cat >"$work/doc.txt" <<'DOC'
+　みどり台公民館では、毎年恒例の秋の星空観察会を今年も開催いたします。今回は新しく購入した口径20cmの反射望遠鏡を使い、土星の環をご覧いただく予定です。
+
+・持ち物：防寒着、懐中電灯（赤いセロハンを貼ったものがおすすめです）、お持ちの方は双眼鏡
+DOC
+for encoding in EUC-JP ISO-2022-JP; do
+    iconv -f UTF-8 -t "$encoding" "$work/doc.txt" >"$work/doc.enc"
+    "$tool" format --fold 30 "$work/doc.enc" | "$tool" bind --fold 30 >"$out" 2>"$err"
+    expect_same "$out" "$work/doc.enc" "the bound $encoding text and the document"
+done
+
 corpus=0
 for page in $(ls /usr/share/man/ja/man1/*.gz 2>/dev/null | awk 'NR % 60 == 1'); do
     MANWIDTH=100 timeout 20 man -E UTF-8 -l "$page" </dev/null 2>/dev/null | col -bx >"$work/page.txt" || true
