@@ -23,14 +23,15 @@ lumotext f|format
 lumotext --v|--version
 lumotext help ''|bind format slot
 lumotext format --pr|--preset
-lumotext format -|--ambiguous --check --encoding --fold --help --in-place --output --preset --slot --strict --tab --vendor --version --width -h -i -o
-lumotext bind --f|--fold
+lumotext format -|--ambiguous --check --encoding --fold --force-encoding --help --in-place --output --preset --slot --split-links --strict --tab --vendor --version --width -h -i -o
+lumotext bind --fol|--fold
 lumotext slot --|--help --title --vendor --version
 lumotext format --preset ''|0 1 2
-lumotext format --encoding ''|auto sjis utf-8
+lumotext format --encoding ''|auto euc-jp iso-2022-jp sjis utf-8
 lumotext format --encoding u|utf-8
+lumotext format --encoding e|euc-jp
 lumotext format --ambiguous n|narrow
-lumotext format --encoding = ''|auto sjis utf-8
+lumotext format --encoding = ''|auto euc-jp iso-2022-jp sjis utf-8
 lumotext format --encoding = s|sjis
 lumotext format --preset =|0 1 2
 lumotext format --encoding=s|--encoding=sjis
