@@ -25,7 +25,10 @@ mingw32 mingw64 linux32: test-deps
 build: native
 
 # Formats the bundled sample: header and quoted lines kept (preset 1), fold 50.
-run: native
+# Builds the tool and what it links, nothing else.
+run: deps
+	@cmake --preset native >/dev/null
+	@cmake --build --preset native --target lumotext_cli -j $(JOBS)
 	@build/native/lumotext format --preset 1 --fold 50 examples/sample.txt
 
 # Builds every preset and runs every test: natively, under the sanitizers,

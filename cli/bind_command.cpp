@@ -28,9 +28,11 @@ const OptionSpec kBindOptions[] = {
     kTabOption,
     {"whole", '\0', nullptr, "bind the whole input as one block"},
     kEncodingOption,
+    kForceEncodingOption,
     kAmbiguousOption,
     kOutputOption,
     kInPlaceOption,
+    kSplitLinksOption,
     kCheckOption,
 };
 

@@ -1,6 +1,8 @@
 // Input and output a piece at a time for the streaming commands: a source
 // that tells whether more bytes wait, so that a slow pipe's lines go out as
-// they come, and sinks for a stream or for a file replaced only at the end.
+// they come, and sinks for a stream and for the files that -o and -i name
+// (output_target.h: a regular file is replaced only at the end, anything
+// else written into as it is).
 #pragma once
 
 #include <cstdio>
@@ -41,9 +43,22 @@ public:
 // A stream that stays open; name is for messages.
 std::unique_ptr<ByteSink> StreamSink(std::FILE *stream, const char *name);
 
-// A new file beside path that replaces path on Commit, keeping path's
-// permission bits (a new path gets 0666 less the umask); nullptr with
-// *error set when it cannot be created.
-std::unique_ptr<ByteSink> ReplacingFileSink(const std::string &path, std::string *error);
+struct FileOutputRules {
+    // --in-place: path must be a regular file (behind any links), and its
+    // owner and group are kept or nothing is done.
+    bool in_place = false;
+    // --in-place on a file with other hard links: replace it all the same
+    // (it becomes a file of its own); without, such a file is refused.
+    bool split_links = false;
+};
+
+// The sink for the file that path names (-o, -i). A regular file is
+// replaced by a new file beside it, renamed over it on Commit, with its
+// permission bits, owner and group (a new file gets 0666 less the umask);
+// the temporary file goes when the sink goes uncommitted, or when a signal
+// ends the process (signals.h). A device, a FIFO, a socket or a descriptor
+// is written into directly. nullptr, with *error set, when it cannot be
+// written.
+std::unique_ptr<ByteSink> FileSink(const std::string &path, const FileOutputRules &rules, std::string *error);
 
 }  // namespace lumo::cli

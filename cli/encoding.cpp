@@ -184,22 +184,49 @@ bool DecodeUtf8(std::string_view text, Encoding requested, Cp932Codec *codec, De
     return true;
 }
 
+// Each encoding's names: the one --encoding documents first, then the other
+// spellings it accepts, and the name in messages.
+struct EncodingRow {
+    Encoding encoding;
+    const char *spellings[5];  // nullptr-terminated when shorter
+    const char *name;
+};
+
+constexpr EncodingRow kEncodingRows[] = {
+    {Encoding::kAuto, {"auto"}, "auto"},
+    {Encoding::kUtf8, {"utf-8", "utf8"}, "UTF-8"},
+    {Encoding::kShiftJis, {"sjis", "shift-jis", "shift_jis", "cp932"}, "Shift-JIS"},
+    {Encoding::kEucJp, {"euc-jp", "eucjp", "euc_jp"}, "EUC-JP"},
+    {Encoding::kIso2022Jp, {"iso-2022-jp", "iso2022jp", "iso_2022_jp", "jis"}, "ISO-2022-JP"},
+};
+
+const EncodingRow &RowOf(Encoding encoding) {
+    for (const EncodingRow &row : kEncodingRows) {
+        if (row.encoding == encoding) return row;
+    }
+    return kEncodingRows[0];
+}
+
 }  // namespace
+
+const char kEncodingChoices[] = "auto, utf-8, sjis, euc-jp, iso-2022-jp";
 
 bool ParseEncoding(std::string_view name, Encoding *encoding) {
     std::string lower;
     for (const char c : name) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (lower == "auto") {
-        *encoding = Encoding::kAuto;
-    } else if (lower == "sjis" || lower == "shift-jis" || lower == "shift_jis" || lower == "cp932") {
-        *encoding = Encoding::kShiftJis;
-    } else if (lower == "utf-8" || lower == "utf8") {
-        *encoding = Encoding::kUtf8;
-    } else {
-        return false;
+    for (const EncodingRow &row : kEncodingRows) {
+        for (const char *spelling : row.spellings) {
+            if (spelling != nullptr && lower == spelling) {
+                *encoding = row.encoding;
+                return true;
+            }
+        }
     }
-    return true;
+    return false;
 }
+
+const char *EncodingName(Encoding encoding) { return RowOf(encoding).name; }
+const char *EncodingOption(Encoding encoding) { return RowOf(encoding).spellings[0]; }
 
 TextPosition PositionOf(std::string_view text, size_t offset, Encoding encoding) {
     TextPosition at;

@@ -12,14 +12,24 @@
 namespace lumo::cli {
 
 enum class Encoding {
-    kAuto,      // valid UTF-8 is UTF-8, anything else Shift-JIS
-    kShiftJis,  // code page 932, passed to the formatter as it is
+    kAuto,       // decided from the text (encoding_detect.h)
+    kShiftJis,   // code page 932, passed to the formatter as it is
     kUtf8,
+    kEucJp,      // read and written in EUC-JP, formatted as its UTF-8 form
+    kIso2022Jp,  // read and written in ISO-2022-JP, formatted as its UTF-8 form
 };
 
-// Parses "auto", "sjis" or "utf-8" (also "shift-jis", "cp932", "utf8"; any
-// case). False for anything else.
+// Parses "auto", "sjis", "utf-8", "euc-jp" or "iso-2022-jp" (also
+// "shift-jis", "cp932", "utf8", "eucjp", "jis"; any case). False for
+// anything else.
 bool ParseEncoding(std::string_view name, Encoding *encoding);
+
+// "UTF-8", "Shift-JIS", "EUC-JP", "ISO-2022-JP" (or "auto"), for messages.
+const char *EncodingName(Encoding encoding);
+// The value of --encoding that names it: "utf-8", "sjis", "euc-jp" ...
+const char *EncodingOption(Encoding encoding);
+// The values --encoding takes, for messages: "auto, utf-8, sjis, euc-jp, iso-2022-jp".
+extern const char kEncodingChoices[];
 
 // A place in a text: 1-based line and column. Lines end at CR LF, CR or LF,
 // as the formatter counts them; the column counts characters, not bytes.

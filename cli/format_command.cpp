@@ -30,9 +30,11 @@ const OptionSpec kFormatOptions[] = {
      "folded or edited text is folded anew"},
     kTabOption,
     kEncodingOption,
+    kForceEncodingOption,
     kAmbiguousOption,
     kOutputOption,
     kInPlaceOption,
+    kSplitLinksOption,
     kCheckOption,
     {"strict", '\0', nullptr,
      "fail on a line whose continuation prefix fills\n"
@@ -82,13 +84,16 @@ const char kDetails[] =
     "column may end a line, the line is cut at the fold column.\n"
     "\n"
     "Encodings (--encoding):\n"
-    "  auto    UTF-8 when the input is valid UTF-8, else Shift-JIS\n"
+    "  auto    decided from the text: the encoding below that it fits, UTF-8\n"
+    "          before Shift-JIS; a text that fits none is refused\n"
     "  utf-8   formatted as it is: a character is a grapheme cluster (a kana\n"
     "          with its dakuten, an emoji with its modifiers, a flag), never\n"
     "          broken; every character is kept, and so is a byte that is not\n"
     "          UTF-8 (one column). Widths follow East Asian Width: wide and\n"
     "          full-width characters take 2 columns, marks that combine none\n"
     "  sjis    Shift-JIS (code page 932), formatted and written byte for byte\n"
+    "  euc-jp  EUC-JP, formatted as its UTF-8 form and written back\n"
+    "  iso-2022-jp  ISO-2022-JP (JIS), the same way\n"
     "Ambiguous characters (--ambiguous), such as ○ ※ α and é:\n"
     "  cp932   2 columns when Shift-JIS holds them as two bytes (○ ※ α, as\n"
     "          Japanese fonts draw them), else 1 (é ü ß); a text that\n"
@@ -100,9 +105,13 @@ const char kDetails[] =
     "start of the input is kept at the start of the output. Every line keeps its\n"
     "own line end (LF, CR LF or CR) on each of its folded lines, and a last line\n"
     "without one stays without one; a text without any line end is folded with\n"
-    "the platform's (LF; CR LF on Windows). With auto the encoding is decided\n"
-    "by the first part of the text that is not ASCII; bytes further on that\n"
-    "are not UTF-8 are then kept as they are. A line longer than a megabyte is\n"
+    "the platform's (LF; CR LF on Windows). The encoding is decided by the\n"
+    "first part of the text that is not ASCII, and the rest is checked against\n"
+    "it. A few stray bytes that fit no character (a text cut in the middle of\n"
+    "one) are kept as they are; a text with more, or one that plainly is in\n"
+    "another encoding than --encoding names, is refused before anything of it\n"
+    "is written, naming the line and column and the --encoding to use.\n"
+    "--force-encoding goes on all the same. A line longer than a megabyte is\n"
     "folded as it streams in, so its length costs no more memory than its\n"
     "folded form.\n"
     "\n"

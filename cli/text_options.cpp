@@ -25,7 +25,9 @@ const OptionSpec kRulesOption = {"rules", '\0', "RULES",
 const OptionSpec kTabOption = {"tab", '\0', "N",
                                "distance between tab stops, 0 to 255 (default 8);\n"
                                "0 counts a tab as one column"};
-const OptionSpec kEncodingOption = {"encoding", '\0', "ENC", "auto, utf-8 or sjis (default auto); see below"};
+const OptionSpec kEncodingOption = {"encoding", '\0', "ENC",
+                                    "auto, utf-8, sjis, euc-jp or iso-2022-jp\n"
+                                    "(default auto); see below"};
 const OptionSpec kAmbiguousOption = {"ambiguous", '\0', "WIDTH",
                                      "width of the ambiguous characters (○ ※ α é) in\n"
                                      "UTF-8: cp932 (default), wide or narrow"};
@@ -55,7 +57,7 @@ bool ReadTextSettings(const ParsedCommand &command, TextSettings *settings, std:
     }
     if (const std::string *value = command.Value("encoding")) {
         if (!ParseEncoding(*value, &settings->files.encoding)) {
-            *error = "--encoding: '" + *value + "' is not one of auto, utf-8, sjis";
+            *error = "--encoding: '" + *value + "' is not one of " + kEncodingChoices;
             return false;
         }
     }

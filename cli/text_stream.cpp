@@ -8,14 +8,15 @@
 #include <string>
 
 #include "command_line.h"
+#include "encoding_streams.h"
 #include "file_io.h"
 
 namespace lumo::cli {
 namespace {
 
 constexpr size_t kWarningsShown = 10;
-// A text that shows no byte above 0x7F in this many bytes is taken for
-// UTF-8, so that auto holds no more of it.
+// A text that shows no byte above 0x7F in this many bytes is read as UTF-8,
+// so that auto holds no more of it (the decoding source is told).
 constexpr size_t kUndecidedBytes = size_t{1} << 20;
 
 // The library's output is held until the call that made it has succeeded,
@@ -54,13 +55,6 @@ void Warn(void *context, const lumo_error *warning) {
     std::fprintf(c->job.err,
                  "lumotext: warning: %sline %llu: the continuation prefix fills the fold column; folded without it\n",
                  NameOf(c->job).c_str(), warning->line);
-}
-
-// UTF-8 when the text read so far is UTF-8 (a character cut at its end
-// aside), else Shift-JIS.
-Encoding Decide(const std::string &head) {
-    const size_t bad = FindInvalidUtf8(head);
-    return bad == std::string::npos || head.size() - bad < 4 ? Encoding::kUtf8 : Encoding::kShiftJis;
 }
 
 bool HasHighByte(const char *p, size_t n) {
@@ -103,8 +97,14 @@ int StreamText(ByteSource *source, ByteSink *sink, const TextJob &job) {
         if (got < 0) return Failure(console, read_error);
         if (got == 0) at_end = true;
         head.append(block.get(), static_cast<size_t>(got));
-        if (at_end || HasHighByte(block.get(), static_cast<size_t>(got)) || head.size() >= kUndecidedBytes) {
-            encoding = HasHighByte(head.data(), head.size()) ? Decide(head) : Encoding::kUtf8;
+        // ASCII reads the same in every encoding; the first byte beyond it
+        // comes only after the source has decided.
+        if (at_end || HasHighByte(block.get(), static_cast<size_t>(got))) {
+            encoding = job.found != nullptr && job.found->text() == Encoding::kShiftJis ? Encoding::kShiftJis
+                                                                                       : Encoding::kUtf8;
+        } else if (head.size() >= kUndecidedBytes) {
+            encoding = Encoding::kUtf8;
+            if (job.found != nullptr) job.found->AssumeUtf8();
         }
     }
 

@@ -1,7 +1,7 @@
 // One text through the library's stream: read a block at a time, fed to a
 // lumo_stream that formats or binds it, whose output goes to a byte sink.
-// The encoding that auto leaves open is decided from the text before the
-// stream starts; the stream's errors come back as messages naming the
+// The encoding that auto leaves open is the decoding source's, which
+// holds back the text from its first byte beyond ASCII until it has decided; the stream's errors come back as messages naming the
 // input, the line and the column.
 #pragma once
 
@@ -14,10 +14,13 @@
 
 namespace lumo::cli {
 
+class InputEncoding;
+
 struct TextJob {
     lumo_mode mode = LUMO_FORMAT;
     lumo_options options{};            // the encoding is set per input from encoding
-    Encoding encoding = Encoding::kAuto;
+    Encoding encoding = Encoding::kAuto;  // what the source's bytes are in: auto, UTF-8 or Shift-JIS
+    InputEncoding *found = nullptr;  // with auto: the decoding source's decision
     std::string name;                  // the input in messages
     std::FILE *err = nullptr;          // messages and warnings
 };

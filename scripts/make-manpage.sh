@@ -9,7 +9,9 @@ tool=$1 command=$2 include=$3 out=$4
 # help2man continues an option's description only on lines indented exactly
 # like its first line; the value lists nested under an option (--preset's
 # 0, 1, 2) go deeper. Inside the option list they are brought back to the
-# description column, so the page keeps every word of the help. Examples,
+# description column, so the page keeps every word of the help, and each
+# item of such a list ("0  items and ...") is marked, to become an indented
+# paragraph of its own below instead of running into the others. Examples,
 # one a line, would be filled into one paragraph; a blank line between them
 # keeps each on its own. Further usage lines, lined up under the first,
 # take the "or:" by which help2man knows them for the synopsis.
@@ -22,6 +24,9 @@ help_of() {
     in_examples && /^  [^ ]/ { if (examples++) print ""; print; next }
     /^Options:$/ { in_options = 1; print; next }
     in_options && /^$/ { in_options = 0 }
+    in_options && /^                         +[^ ]+  +[^ ]/ {
+      sub(/^ +/, ""); key = $1; sub(/^[^ ]+ +/, "")
+      print "                        LUMOTEXTITEM" key "LUMOTEXTITEM " $0; next }
     in_options && /^                         +[^ ]/ { sub(/^ +/, "                        ") }
     { print }'
 }
@@ -42,18 +47,31 @@ if [[ -n $command ]]; then
 else
   summary="reformat Japanese plain text"
 fi
-LC_ALL=C.UTF-8 help2man --no-info --no-discard-stderr --section=1 \
+# help2man sets its own locale, "C" unless told: every character beyond
+# ASCII would become "?".
+LC_ALL=C.UTF-8 help2man --locale=C.UTF-8 --no-info --no-discard-stderr --section=1 \
   --name="$summary" --include="$include" --source="Lumotext $version" \
   "$scratch/$name" >"$scratch/page"
 
-# Two things mandoc -Tlint objects to: help2man's "December 2026" date,
-# which becomes 2026-12-08 (SOURCE_DATE_EPOCH, when set, gives the day as it
-# gives help2man the month), and text lines of a whole paragraph, folded
-# here at spaces. A tag line after .TP stays whole, and a word that would
-# begin a line with a roff control character is escaped.
+# Every character beyond ASCII becomes groff's \[uXXXX], which every roff
+# renders in any locale, whatever encoding it expects of a page; lines are
+# measured as written so, as mandoc measures them. Two things mandoc -Tlint
+# objects to: help2man's "December 2026" date, which becomes 2026-12-08
+# (SOURCE_DATE_EPOCH, when set, gives the day as it gives help2man the
+# month), and text lines of a whole paragraph, folded here at spaces. A tag
+# line after .TP stays whole, and a word that would begin a line with a roff
+# control character is escaped. A marked list item becomes .IP inside .RS,
+# ended by .RE before the next request.
 day=$(date -u ${SOURCE_DATE_EPOCH:+-d "@$SOURCE_DATE_EPOCH"} +%Y-%m-%d)
-awk -v day="$day" '
+perl -CSD -pe 's/([^\x00-\x7F])/sprintf("\\[u%04X]", ord($1))/ge' "$scratch/page" |
+  LC_ALL=C awk -v day="$day" '
   /^\.TH / { sub(/"[A-Z][a-z]+ [0-9]+"/, "\"" day "\"") }
+  /^LUMOTEXTITEM/ {
+    if (!in_list) print ".RS"
+    in_list = 1; split($0, part, "LUMOTEXTITEM"); sub(/^ /, "", part[3])
+    print ".IP " part[2] " 4"; $0 = part[3]
+  }
+  /^\./ && in_list && !/^\.IP / { print ".RE"; in_list = 0 }
   /^[.\047]/ || after_tp || length($0) <= 80 { after_tp = /^\.TP/; print; next }
   {
     line = ""; n = split($0, word, / /)
@@ -64,5 +82,5 @@ awk -v day="$day" '
       line = line == "" ? w : line " " w
     }
     if (line != "") print line
-  }' "$scratch/page" >"$out.tmp"
+  }' >"$out.tmp"
 mv "$out.tmp" "$out"

@@ -95,9 +95,11 @@ bool SplitPath(const std::string &path, std::vector<std::string> *names) {
 std::string QuoteName(const char *name) { return "\"" + std::string(name) + "\""; }
 
 // Where the store lives: $LUMOTEXT_REGISTRY, else under the XDG configuration
-// directory, else under ~/.config.
-bool StorePath(std::string *path) {
+// directory, else under ~/.config. *named tells the first: a folder that
+// the user named is theirs to make, the default one is ours.
+bool StorePath(std::string *path, bool *named = nullptr) {
     const char *explicit_path = std::getenv("LUMOTEXT_REGISTRY");
+    if (named != nullptr) *named = explicit_path != nullptr && *explicit_path != '\0';
     if (explicit_path != nullptr && *explicit_path != '\0') {
         *path = explicit_path;
         return true;
@@ -129,6 +131,24 @@ bool StorePath(std::string *path) {
 }
 
 std::string SystemReason(int error) { return std::strerror(error); }
+
+// The folder of a store that $LUMOTEXT_REGISTRY names must exist: a
+// mistyped path is an error that names it, not a tree of new folders.
+bool NamedStoreDirectoryExists(const std::string &store) {
+    const size_t slash = store.rfind('/');
+    if (slash == std::string::npos || slash == 0) return true;
+    const std::string directory = store.substr(0, slash);
+    struct stat info {};
+    int reason = ENOTDIR;
+    if (stat(directory.c_str(), &info) != 0) {
+        reason = errno;
+    } else if (S_ISDIR(info.st_mode)) {
+        return true;
+    }
+    store::Fail(StoreFailure::kUnavailable, "the folder " + directory + " of the settings store " + store +
+                                                " (LUMOTEXT_REGISTRY) cannot be used: " + SystemReason(reason));
+    return false;
+}
 
 // Makes the directory that holds the store, and any missing directory above
 // it, private to the user.
@@ -226,8 +246,8 @@ enum class Opened { kReady, kNoSchema, kFailed };
 // Opens the store for one key. create makes the file, its directory and the
 // schema when they are missing; writable refuses a store that could only be
 // read. A file that is not ours is left exactly as it is.
-Opened OpenStore(const std::string &store, bool create, bool writable, Db *out) {
-    if (create && !MakeStoreDirectory(store)) return Opened::kFailed;
+Opened OpenStore(const std::string &store, bool create, bool named, bool writable, Db *out) {
+    if (create && !(named ? NamedStoreDirectoryExists(store) : MakeStoreDirectory(store))) return Opened::kFailed;
     sqlite3 *raw = nullptr;
     const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0);
     int rc = sqlite3_open_v2(store.c_str(), &raw, flags, nullptr);
@@ -326,8 +346,9 @@ RegistryKey RegistryKey::Create(const std::string &path) {
         if (store::FaultFires(StoreCall::kCreate, path, nullptr, path)) return RegistryKey(nullptr);
         std::vector<std::string> names;
         auto impl = std::make_unique<Impl>();
-        if (!SplitPath(path, &names) || !StorePath(&impl->store)) return RegistryKey(nullptr);
-        if (OpenStore(impl->store, true, true, &impl->db) != Opened::kReady) {
+        bool named = false;
+        if (!SplitPath(path, &names) || !StorePath(&impl->store, &named)) return RegistryKey(nullptr);
+        if (OpenStore(impl->store, true, named, true, &impl->db) != Opened::kReady) {
             return RegistryKey(nullptr);
         }
         sqlite3 *db = impl->db.get();
@@ -378,7 +399,7 @@ RegistryKey RegistryKey::Open(const std::string &path, Access access) {
                 "the key " + path + " does not exist (there is no settings store " + impl->store + " yet)");
             return RegistryKey(nullptr);
         }
-        const Opened opened = OpenStore(impl->store, false, access != Access::kRead, &impl->db);
+        const Opened opened = OpenStore(impl->store, false, true, access != Access::kRead, &impl->db);
         if (opened == Opened::kFailed) return RegistryKey(nullptr);
         // A store without its tables yet holds no key, not even the root.
         if (opened == Opened::kNoSchema) {

@@ -438,6 +438,22 @@ status=$?
 expect_status 1
 expect_stderr_has "cannot store preset 2's indent settings in slot 3"
 
+# ---- Former bugs ---------------------------------------------------------------
+
+begin "former bug: a LUMOTEXT_REGISTRY in a missing folder made that folder"
+LUMOTEXT_REGISTRY=$work/nonexistent/dir/reg.db "$tool" slot preset 1 2 >"$out" 2>"$err"
+status=$?
+expect_status 1
+expect_stderr_has "the folder $work/nonexistent/dir of the settings store $work/nonexistent/dir/reg.db"
+expect_stderr_has "No such file or directory"
+if [ ! -e "$work/nonexistent" ]; then pass; else fail "the folder was made"; fi
+
+begin "the default store's folder is still made"
+XDG_CONFIG_HOME=$work/xdg LUMOTEXT_REGISTRY= "$tool" slot preset 1 2 >"$out" 2>"$err"
+status=$?
+expect_status 0
+if [ -f "$work/xdg/lumotext/registry.sqlite3" ]; then pass; else fail "no store under XDG_CONFIG_HOME"; fi
+
 # ---- Two writers at once ---------------------------------------------------
 
 for round in 1 2 3; do

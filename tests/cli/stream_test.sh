@@ -45,7 +45,7 @@ expect_line "$work/tree/c.txt:$line: would be reformatted"
 expect_stdout_lacks "a.txt"
 expect_same "$work/tree/c.txt" "$work/c.before" "a checked file and itself before"
 run format --fold 20 --check "$work/tree/short.txt"
-expect_status 1
+expect_status 2
 expect_stderr_has "cannot open"
 
 begin "bind --check: a bound text is bound"
@@ -137,10 +137,15 @@ status=$?
 expect_status 0
 if [ "$(cat "$out")" = "$(printf 'あいうえお\nかきくけこ')" ]; then pass; else fail "output '$(cat "$out")'"; fi
 
-begin "auto: a text that began as UTF-8 and goes on in Shift-JIS keeps those bytes"
+begin "auto: a text that began as UTF-8 and goes on in Shift-JIS is refused at that line"
 # More than a piece of UTF-8 first (a piece is 512 KiB), so that it decides.
 { yes 'あいうえおかきくけこ' | head -n 30000; printf 'かきく\n' | iconv -f UTF-8 -t CP932; } >"$work/mixed.txt"
-run format "$work/mixed.txt"
+printf 'old\n' >"$work/mixed.out"
+run format -o "$work/mixed.out" "$work/mixed.txt"
+expect_status 1
+expect_stderr_has "mixed.txt: line 30001, column 1: byte 0x82 is not UTF-8"
+if [ "$(cat "$work/mixed.out")" = old ]; then pass; else fail "the output file was written"; fi
+run format --force-encoding "$work/mixed.txt"
 expect_status 0
 if [ "$(tail -n 1 "$out")" = "$(tail -n 1 "$work/mixed.txt")" ]; then pass; else fail "the Shift-JIS line changed"; fi
 

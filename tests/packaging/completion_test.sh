@@ -23,15 +23,16 @@ lumotext f|format
 lumotext --v|--version
 lumotext help ''|bind format slot
 lumotext format --pr|--preset
-lumotext format -|--ambiguous --check --encoding --fold --hang --help --in-place --output --preset --reflow --rules --slot --strict --tab --vendor --version --width -h -i -o -w
-lumotext bind --f|--fold
+lumotext format -|--ambiguous --check --encoding --fold --force-encoding --hang --help --in-place --output --preset --reflow --rules --slot --split-links --strict --tab --vendor --version --width -h -i -o -w
+lumotext bind --fol|--fold
 lumotext slot --|--help --title --vendor --version
 lumotext format --preset ''|0 1 2
-lumotext format --encoding ''|auto sjis utf-8
+lumotext format --encoding ''|auto euc-jp iso-2022-jp sjis utf-8
 lumotext format --encoding u|utf-8
+lumotext format --encoding e|euc-jp
 lumotext format --ambiguous n|narrow
 lumotext format --rules ''|classic loose normal strict
-lumotext format --encoding = ''|auto sjis utf-8
+lumotext format --encoding = ''|auto euc-jp iso-2022-jp sjis utf-8
 lumotext format --encoding = s|sjis
 lumotext format --preset =|0 1 2
 lumotext format --encoding=s|--encoding=sjis

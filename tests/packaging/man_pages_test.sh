@@ -50,6 +50,22 @@ while read -r page command summary; do
     check "$page: every option of --help" lists_every_option "$work/$page.help" "$work/$page.txt"
 done <<<"$pages"
 check "lumotext.1: lists the commands" grep -q 'format.*fold the lines' "$work/lumotext.txt"
+
+# Former bugs: help2man ran in the C locale and wrote "?" for every Japanese
+# character, and the values nested under an option ran into one paragraph.
+check "lumotext-format.1: Japanese is rendered" grep -qE '、。，．｡､ +hang' "$work/lumotext-format.txt"
+check "lumotext-slot.1: Japanese is rendered" grep -qF '設定済み' "$work/lumotext-slot.txt"
+no_question_marks() { ! grep -n '??' "$1"; }
+for page in lumotext lumotext-format lumotext-bind lumotext-slot; do
+    check "$page: no character became '?'" no_question_marks "$work/$page.txt"
+done
+# Each preset on a line of its own, its text beside it.
+item_line() { grep -qE "^ +$2 +$3" "$work/$1.txt" || { sed -n '/--preset/,/--slot/p' "$work/$1.txt"; false; }; }
+check "lumotext-format.1: preset 0 is an item" item_line lumotext-format 0 'items and paragraphs'
+check "lumotext-format.1: preset 1 is an item" item_line lumotext-format 1 'as 2, but quoted lines'
+check "lumotext-format.1: preset 2 is an item" item_line lumotext-format 2 'items, paragraphs, quotes'
+check "lumotext-format.1: the encodings are items" item_line lumotext-format euc-jp 'EUC-JP, formatted'
+check "lumotext-format.1: ISO-2022-JP is an item" grep -qE '^ +iso-2022-jp$' "$work/lumotext-format.txt"
 # Every usage line of --help belongs to the synopsis, not to the description.
 synopsis_has() { sed -n '/^SYNOPSIS/,/^DESCRIPTION/p' "$work/$1.txt" | grep -qF -- "$2"; }
 check "lumotext.1: synopsis has 'lumotext help [COMMAND]'" synopsis_has lumotext 'lumotext help [COMMAND]'

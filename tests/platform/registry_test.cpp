@@ -484,7 +484,7 @@ TEST_F(RegistryTest, StoreLocationFollowsTheEnvironment) {
         const char *expected;  // relative to the scratch directory
     };
     const LocationRow rows[] = {
-        {"explicit path in new directories", "a/b/store.db", "xdg", "home", "a/b/store.db"},
+        {"explicit path in an existing directory", "store.db", "xdg", "home", "store.db"},
         {"XDG configuration directory", nullptr, "xdg", "home", "xdg/lumotext/registry.sqlite3"},
         {"empty explicit path", "", "xdg2", "home", "xdg2/lumotext/registry.sqlite3"},
         {"relative XDG directory ignored", nullptr, "relative", "home2",
@@ -522,6 +522,18 @@ TEST_F(RegistryTest, StoreLocationFollowsTheEnvironment) {
         EXPECT_EQ(info.st_mode & 0777, 0700u) << "the store's directory is private";
         EXPECT_FALSE(fs::exists(in_dir("relative"))) << "a relative XDG directory was used";
     }
+}
+
+// Former bug: a LUMOTEXT_REGISTRY in a folder that did not exist made the
+// folder (and every missing one above it) without a word.
+TEST_F(RegistryTest, AMissingFolderOfANamedStoreIsAnErrorNamingItAndIsNotMade) {
+    const std::string folder = dir_ + "/nonexistent/dir";
+    setenv("LUMOTEXT_REGISTRY", (folder + "/reg.db").c_str(), 1);
+    EXPECT_FALSE(RegistryKey::Create(kProduct).valid());
+    EXPECT_NE(LastStoreError().find(folder), std::string::npos) << LastStoreError();
+    EXPECT_NE(LastStoreError().find("No such file or directory"), std::string::npos) << LastStoreError();
+    EXPECT_FALSE(RegistryKey::Open(kProduct, Access::kRead).valid());
+    EXPECT_FALSE(fs::exists(dir_ + "/nonexistent"));
 }
 
 TEST_F(RegistryTest, ARefusedFileIsLeftExactlyAsItWas) {

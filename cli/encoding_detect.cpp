@@ -1,0 +1,257 @@
+// The walk of one candidate and the choice between them. A character that
+// more bytes may complete waits in a small carry, so that the counts and
+// positions do not depend on where the pieces were cut.
+#include "encoding_detect.h"
+
+#include <cstdio>
+
+namespace lumo::cli {
+namespace {
+
+constexpr Encoding kCandidates[] = {Encoding::kUtf8, Encoding::kShiftJis, Encoding::kEucJp,
+                                    Encoding::kIso2022Jp};
+
+int CandidateIndex(Encoding encoding) {
+    for (int i = 0; i < 4; ++i) {
+        if (kCandidates[i] == encoding) return i;
+    }
+    return 0;
+}
+
+// How far ahead the best candidate must be for a named encoding to be
+// refused in its favour: UTF-8 and ISO-2022-JP are seldom formed by chance,
+// Shift-JIS and EUC-JP often read as each other.
+int64_t MarginOver(Encoding best) {
+    return best == Encoding::kUtf8 || best == Encoding::kIso2022Jp ? 4 : 32;
+}
+
+std::string Place(const BytePlace &place) {
+    return "line " + std::to_string(place.at.line) + ", column " + std::to_string(place.at.column);
+}
+
+std::string ByteText(unsigned char byte) {
+    char text[8];
+    std::snprintf(text, sizeof text, "0x%02X", byte);
+    return text;
+}
+
+bool Better(const EncodingFit &a, const EncodingFit &b) {
+    if (a.Plausible() != b.Plausible()) return a.Plausible();
+    return a.counts().Score() > b.counts().Score();
+}
+
+std::string ForceHint(Encoding as) {
+    return std::string("--") + kForceEncodingOptionName + " to read it as " + EncodingName(as) + " anyway";
+}
+
+}  // namespace
+
+int64_t FitCounts::Score() const {
+    return 2 * static_cast<int64_t>(kana) + static_cast<int64_t>(common) - static_cast<int64_t>(unlikely) -
+           4 * static_cast<int64_t>(strays);
+}
+
+void EncodingFit::Advance(unsigned char byte) {
+    if (byte == '\n' && after_cr_) {
+        after_cr_ = false;  // the LF of a CR LF: the line ended at the CR
+        return;
+    }
+    after_cr_ = byte == '\r';
+    if (byte == '\n' || byte == '\r') {
+        ++position_.line;
+        position_.column = 1;
+    } else {
+        ++position_.column;
+    }
+}
+
+void EncodingFit::NoteStray(unsigned char byte) {
+    ++counts_.strays;
+    const BytePlace here{true, position_, byte};
+    if (!first_stray_.found) first_stray_ = here;
+    const size_t slot = static_cast<size_t>(counts_.strays % kClusterStrays);
+    // The slot holds the stray byte kClusterStrays before this one.
+    if (!misfit_.found && counts_.strays > kClusterStrays && units_ - cluster_[slot] < kClusterSpan) {
+        misfit_ = cluster_place_[slot];
+    }
+    if (!misfit_.found && counts_.strays > kFreeStrays + counts_.Characters() / kCharactersPerStray) {
+        misfit_ = here;
+    }
+    cluster_[slot] = units_;
+    cluster_place_[slot] = here;
+}
+
+void EncodingFit::Count(ScannedChar c, const unsigned char *p) {
+    if (c.kind != CharKind::kAscii && !first_evidence_.found) first_evidence_ = {true, position_, *p};
+    switch (c.kind) {
+    case CharKind::kAscii: Advance(*p); return;
+    case CharKind::kShift: ++counts_.shifts; return;  // no column of its own
+    case CharKind::kKana: ++counts_.kana; break;
+    case CharKind::kCommon: ++counts_.common; break;
+    case CharKind::kRare: ++counts_.rare; break;
+    case CharKind::kUnlikely: ++counts_.unlikely; break;
+    case CharKind::kStray: NoteStray(*p); break;
+    case CharKind::kCut: break;
+    }
+    ++units_;
+    after_cr_ = false;
+    ++position_.column;
+}
+
+// Counts the characters of [p, end); returns the bytes taken, which stop
+// short of a cut character unless at_end. Runs of ASCII, and the UTF-8 and
+// Shift-JIS characters of ordinary text, take a short way: the validator
+// walks every byte of a long input beside the formatter.
+size_t EncodingFit::Walk(const unsigned char *p, const unsigned char *end, bool at_end) {
+    const unsigned char *start = p;
+    while (p < end) {
+        const unsigned char b = *p;
+        if (b < 0x80 && (encoding_ != Encoding::kIso2022Jp || set_ == IsoSet::kAscii || set_ == IsoSet::kRoman)) {
+            const unsigned char *run = p;
+            while (p < end && *p < 0x80 && *p != '\n' && *p != '\r' && *p != 0x1B) ++p;
+            if (p > run) {
+                position_.column += static_cast<size_t>(p - run);
+                after_cr_ = false;
+                continue;
+            }
+            if (b != 0x1B || encoding_ != Encoding::kIso2022Jp) {
+                Advance(*p++);
+                continue;
+            }
+        }
+        if (encoding_ == Encoding::kUtf8 && b >= 0xE1 && b <= 0xEF && b != 0xED) {
+            // A run of three-byte characters, neither overlong nor
+            // surrogates, counted in locals: kana are U+3040 to U+30FF.
+            const unsigned char *run = p;
+            size_t kana = 0;
+            while (end - p >= 3) {
+                const unsigned char lead = p[0], second = p[1];
+                if (lead < 0xE1 || lead > 0xEF || lead == 0xED || (second & 0xC0) != 0x80 || (p[2] & 0xC0) != 0x80) {
+                    break;
+                }
+                kana += lead == 0xE3 && second >= 0x81 && second <= 0x83;
+                p += 3;
+            }
+            const auto count = static_cast<size_t>(p - run) / 3;
+            if (count > 0) {
+                if (!first_evidence_.found) first_evidence_ = {true, position_, b};
+                counts_.kana += kana;
+                counts_.common += count - kana;
+                units_ += count;
+                position_.column += count;
+                after_cr_ = false;
+                continue;
+            }
+        }
+        const ScannedChar c = ScanChar(encoding_, p, end, &set_);
+        if (c.kind == CharKind::kCut && !at_end) break;
+        Count(c, p);
+        p += c.length;
+    }
+    return static_cast<size_t>(p - start);
+}
+
+void EncodingFit::Feed(std::string_view bytes) {
+    const auto *data = reinterpret_cast<const unsigned char *>(bytes.data());
+    size_t from = 0;
+    if (!carry_.empty()) {
+        // The cut character with enough of the new bytes to finish it (a
+        // character has at most four).
+        const size_t old = carry_.size();
+        carry_.append(bytes.substr(0, 8));
+        const auto *joined = reinterpret_cast<const unsigned char *>(carry_.data());
+        const size_t taken = Walk(joined, joined + carry_.size(), false);
+        if (taken < old) return;  // still cut: fewer new bytes than it needs, all in the carry
+        from = taken - old;
+        carry_.clear();
+    }
+    from += Walk(data + from, data + bytes.size(), false);
+    carry_.assign(bytes.substr(from));
+}
+
+void EncodingFit::Finish() {
+    if (carry_.empty()) return;
+    const auto *joined = reinterpret_cast<const unsigned char *>(carry_.data());
+    Walk(joined, joined + carry_.size(), true);
+    carry_.clear();
+}
+
+EncodingDetector::EncodingDetector()
+    : fits_{EncodingFit(kCandidates[0]), EncodingFit(kCandidates[1]), EncodingFit(kCandidates[2]),
+            EncodingFit(kCandidates[3])} {}
+
+void EncodingDetector::Feed(std::string_view bytes) {
+    for (const char c : bytes) evidence_ += IsEvidenceByte(static_cast<unsigned char>(c)) ? 1 : 0;
+    for (EncodingFit &fit : fits_) fit.Feed(bytes);
+}
+
+void EncodingDetector::Finish() {
+    for (EncodingFit &fit : fits_) fit.Finish();
+}
+
+bool EncodingDetector::HasEvidence() const {
+    for (const EncodingFit &fit : fits_) {
+        if (fit.first_evidence().found) return true;
+    }
+    return false;
+}
+
+const EncodingFit &EncodingDetector::Best() const {
+    const EncodingFit *best = &fits_[0];
+    for (const EncodingFit &fit : fits_) {
+        if (Better(fit, *best)) best = &fit;
+    }
+    return *best;
+}
+
+const EncodingFit &EncodingDetector::Fit(Encoding encoding) const { return fits_[CandidateIndex(encoding)]; }
+
+EncodingChoice ChooseEncoding(const EncodingDetector &detector, Encoding requested, bool force) {
+    EncodingChoice choice;
+    const EncodingFit &best = detector.Best();
+    if (requested == Encoding::kAuto) {
+        if (!detector.HasEvidence()) return choice;  // ASCII: any encoding reads it alike
+        choice.encoding = best.encoding();
+        if (best.Plausible() || force) return choice;
+        // Where the nearest encoding stops fitting, or its first byte that
+        // does not fit at all.
+        const BytePlace &at = best.misfit().found ? best.misfit() : best.first_stray().found ? best.first_stray()
+                                                                                             : best.first_evidence();
+        choice.refused = true;
+        choice.reason = Place(at) + ": byte " + ByteText(at.byte) +
+                        " fits none of the encodings UTF-8, Shift-JIS, EUC-JP and ISO-2022-JP (the nearest is " +
+                        EncodingName(best.encoding()) + "); name the encoding with --encoding and add --" +
+                        kForceEncodingOptionName + " to keep such bytes as they are";
+        return choice;
+    }
+    choice.encoding = requested;
+    if (force) return choice;
+    const EncodingFit &named = detector.Fit(requested);
+    const bool other_fits = best.Plausible() && best.encoding() != requested;
+    const std::string use = other_fits ? std::string("the text looks like ") + EncodingName(best.encoding()) +
+                                             ": use --encoding " + EncodingOption(best.encoding())
+                                       : std::string("use --encoding auto to find its encoding");
+    if (!named.Acceptable()) {
+        choice.refused = true;
+        choice.reason = Place(named.misfit()) + ": byte " + ByteText(named.misfit().byte) + " is not " +
+                        EncodingName(requested) + "; " + use + " (or " + ForceHint(requested) + ")";
+        return choice;
+    }
+    const int64_t lead = best.counts().Score();
+    const int64_t own = named.counts().Score();
+    if (other_fits && lead >= MarginOver(best.encoding()) && own * 4 < lead) {
+        choice.refused = true;
+        choice.reason = Place(best.first_evidence()) + ": the text looks like " + EncodingName(best.encoding()) +
+                        ", not " + EncodingName(requested) + ": use --encoding " + EncodingOption(best.encoding()) +
+                        " (or " + ForceHint(requested) + ")";
+    }
+    return choice;
+}
+
+std::string LaterMisfitMessage(const EncodingFit &fit) {
+    return Place(fit.misfit()) + ": byte " + ByteText(fit.misfit().byte) + " is not " +
+           EncodingName(fit.encoding()) + ", as the text before it was; name its encoding with --encoding, or add --" +
+           kForceEncodingOptionName + " to keep such bytes as they are";
+}
+
+}  // namespace lumo::cli
