@@ -60,14 +60,14 @@ uint64_t SegmentSearch::BestBefore(const BreakRules &rules, const BreakWindow &w
 }
 
 // What begins the line behind its indent (the spaces it begins with) fits
-// nowhere behind them: the indent stays on a line of its own, wider than
-// nothing, rather than the line growing wider than the fold column; where
-// the unit may not begin a line, that is a rule giving way.
-bool SegmentSearch::AfterIndent(const BreakRules &rules, const BreakWindow &window, BreakAnswer *answer) const {
-    const Traits traits = UnitAt(window, lead_).traits;
-    const bool head = !(AtLevel(traits, rules.level) & kNoHead) && !(traits & kUserNoHead);
-    *answer = {head ? BreakOutcome::kAllowed : BreakOutcome::kGiveWay, lead_, lead_};
-    return true;
+// nowhere behind them: it stays on the line with its indent, whole, as a run
+// longer than the line would. Breaking after the indent would leave a line
+// of spaces, and the next line, whose continuation prefix is as wide as the
+// indent, would be no wider.
+void SegmentSearch::AfterIndent(const BreakWindow &window) {
+    mode_ = Mode::kOverlong;
+    last_ = UnitAt(window, lead_).traits;
+    pos_ = lead_ + 1;
 }
 
 // The unit at fold does not fit. True with the answer, or false when a run
@@ -91,7 +91,8 @@ bool SegmentSearch::Decide(const BreakRules &rules, const BreakWindow &window, u
         *answer = {BreakOutcome::kGiveWay, run, run};
         return true;
     }
-    if (lead_ > 0) return AfterIndent(rules, window, answer);
+    // The run begins the segment, behind its indent if it has one: it stands
+    // on the line whole.
     mode_ = Mode::kOverlong;
     last_ = traits;
     pos_ = fold + 1;
@@ -106,7 +107,7 @@ bool SegmentSearch::Measure(const BreakRules &rules, const BreakWindow &window, 
     const uint64_t columns = columns_;
     uint64_t col = col_;
     if (lead_ == kNone) {
-        while (unit != stop && IsSpace(unit->traits)) {
+        while (unit != stop && (IsSpace(unit->traits) || col + unit->width <= label_)) {
             col += SpaceWidth(rules, *unit, col);
             ++unit;
         }
@@ -114,13 +115,11 @@ bool SegmentSearch::Measure(const BreakRules &rules, const BreakWindow &window, 
         pos_ = window.first + static_cast<uint64_t>(unit - window.units);
         if (unit == stop) return false;
         lead_ = pos_;
-        if (col + unit->width > columns && lead_ > 0) return AfterIndent(rules, window, answer);
         if (col + unit->width > columns) {
-            // The first unit that is not a space is wider than the line: it
-            // stands on its own, and a run of letters it begins stays whole.
-            mode_ = Mode::kOverlong;
-            last_ = unit->traits;
-            pos_ = lead_ + 1;
+            // The first unit that is not a space is wider than the line, or
+            // than what its indent leaves: it stands on the line whole, and
+            // a run of letters it begins stays whole.
+            AfterIndent(window);
             return false;
         }
     }

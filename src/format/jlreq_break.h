@@ -93,7 +93,11 @@ public:
     // columns: those available to the segment (the fold column less the
     // continuation prefix); start_column: the display column where the
     // segment begins, for tab stops.
-    SegmentSearch(uint64_t columns, uint64_t start_column) : columns_(columns), start_column_(start_column) {}
+    // label: the columns at the segment's start that belong to its indent
+    // whatever they hold (a line's item mark or quotation mark, which its
+    // continuation prefix stands for on the lines after it).
+    SegmentSearch(uint64_t columns, uint64_t start_column, uint64_t label = 0)
+        : columns_(columns), start_column_(start_column), label_(label) {}
 
     BreakAnswer Search(const BreakRules &rules, const BreakWindow &window);
 
@@ -108,7 +112,7 @@ private:
 
     uint64_t SpaceWidth(const BreakRules &rules, const BreakUnit &unit, uint64_t column) const;
     uint64_t BestBefore(const BreakRules &rules, const BreakWindow &window, uint64_t fold) const;
-    bool AfterIndent(const BreakRules &rules, const BreakWindow &window, BreakAnswer *answer) const;
+    void AfterIndent(const BreakWindow &window);
     bool Decide(const BreakRules &rules, const BreakWindow &window, uint64_t fold, BreakAnswer *answer);
     bool Measure(const BreakRules &rules, const BreakWindow &window, BreakAnswer *answer);
     bool AfterHang(const BreakRules &rules, const BreakWindow &window, BreakAnswer *answer);
@@ -116,10 +120,11 @@ private:
 
     uint64_t columns_;
     uint64_t start_column_;
+    uint64_t label_;
     Mode mode_ = Mode::kMeasure;
     uint64_t pos_ = 0;      // the next unit to look at
     uint64_t col_ = 0;      // kMeasure: the columns of the units before pos_, spaces included
-    uint64_t lead_ = kNone; // the first unit that is not a space
+    uint64_t lead_ = kNone; // the first unit that is neither a space nor in the label
     uint64_t fold_ = 0;     // kHangPending: the hanging unit
     Traits last_ = 0;       // kHangPending, kOverlong*: the last unit that is not a space
     bool spaced_ = false;   // spaces follow last_

@@ -176,7 +176,7 @@ public:
     // and no mark hangs at the fold. It walks back as the search's
     // BestBefore does, over the same characters, and gives the same answer,
     // or gives way as its Decide does; 0 leaves the segment to the search.
-    size_t Quick(size_t pos, size_t columns, bool complete) const {
+    size_t Quick(size_t pos, size_t columns, size_t label, bool complete) const {
         namespace trait = jlreq::trait;
         constexpr jlreq::Traits kSpaceOrWide = 0x1000;  // the bit that spaces and wide characters share
         constexpr jlreq::Traits kOpens = kSpaceOrWide | trait::kInseparable;
@@ -193,9 +193,12 @@ public:
         const size_t limit = pos + columns;
         const size_t fits = walk.Starts(limit) ? limit : walk.Straddled();  // where the first that does not fit begins
         unsigned length = 0;
-        // The indent (the spaces the segment begins with) is never a place.
+        // The indent (the spaces the segment begins with, and its label) is
+        // never a place.
         size_t lead = pos;
-        while (lead < fits && jlreq::KindOf(TraitsAt(lead, &length)) == trait::kSpace) lead += length;
+        while (lead < fits && (jlreq::KindOf(TraitsAt(lead, &length)) == trait::kSpace || lead + length <= pos + label)) {
+            lead += length;
+        }
         if (lead >= fits) return 0;  // what follows the indent does not fit: the search decides
         size_t fold = fits;
         jlreq::Traits after = TraitsAt(fold, &length);
@@ -210,7 +213,7 @@ public:
         if (IsAsciiGraphic(text[fold])) {
             size_t ascii = fold;
             while (ascii > lead && IsAsciiGraphic(text[ascii - 1])) --ascii;
-            if (ascii == lead) return GiveWay(pos, lead, fold, lead);
+            if (ascii == lead) return GiveWay(lead, fold, lead);
         }
         if (fold != fits) walk.Start(fold);  // else the walk stands there
         // The walk looks at each character in front of fold once, and notes
@@ -246,23 +249,23 @@ public:
                 spaced = true;
             }
             if (jlreq::MayBreakBetween(context_.rules.level, traits, after, spaced)) return place;
-            if (before == lead) return GiveWay(pos, lead, fold, run);
+            if (before == lead) return GiveWay(lead, fold, run);
             place = before;
             after = traits;
         }
     }
 
-    // No place up to the fold column may end the segment from pos, whose
-    // indent ends at lead, and a run of letters ends at fold (or none, when
-    // run is fold): a rule gives way as the search's Decide lets it. A run
-    // of letters that began the segment, and its spaces, go on as far as
-    // they go; 0 when the line or the window ends first, or a mark hangs.
-    size_t GiveWay(size_t pos, size_t lead, size_t fold, size_t run) const {
+    // No place up to the fold column may end the segment, whose indent ends
+    // at lead, and a run of letters ends at fold (or none, when run is
+    // fold): a rule gives way as the search's Decide lets it. A run of
+    // letters that began the segment (behind its indent), and its spaces, go
+    // on as far as they go; 0 when the line or the window ends first, or a
+    // mark hangs.
+    size_t GiveWay(size_t lead, size_t fold, size_t run) const {
         namespace trait = jlreq::trait;
         unsigned length = 0;
         if (jlreq::KindOf(TraitsAt(fold, &length)) != trait::kWord) return fold;  // cut at the fold column
-        if (run > lead) return run;   // the run goes to the next line whole
-        if (lead > pos) return lead;  // the indent stands on a line of its own
+        if (run > lead) return run;  // the run goes to the next line whole
         size_t p = fold;
         while (p < body_ && IsAsciiGraphic(view_.text[p])) ++p;  // letters read a byte at a time
         if (p >= body_) return 0;
@@ -308,6 +311,9 @@ FoldResult FoldSegmentsJlreq(const JlreqContext &context, const LineView &view, 
         if (!state->search) {
             uint64_t columns = saved;
             uint64_t start_column = 0;
+            // A line's first segment begins with what its continuation
+            // prefix stands for: an item's mark, a quotation's, an indent.
+            const uint64_t label = line->first && line->prefix_columns < saved ? line->prefix_columns : 0;
             if (!line->first) {
                 if (line->prefix_columns >= saved) {  // no column would be left for text
                     if (!line->drop_full_prefix) return FoldResult::kNoColumn;
@@ -320,7 +326,8 @@ FoldResult FoldSegmentsJlreq(const JlreqContext &context, const LineView &view, 
             }
             line->first = false;
             if (context.quick) {
-                const size_t next = folder.Quick(pos, static_cast<size_t>(columns), complete);
+                const size_t next =
+                    folder.Quick(pos, static_cast<size_t>(columns), static_cast<size_t>(label), complete);
                 if (next == body) break;  // the rest of the line fits: written below
                 if (next != 0) {
                     if (!write(pos, next) || !out->Append(line->join.between, line->join.between_length)) {
@@ -330,7 +337,7 @@ FoldResult FoldSegmentsJlreq(const JlreqContext &context, const LineView &view, 
                     continue;
                 }
             }
-            state->search.emplace(columns, start_column);
+            state->search.emplace(columns, start_column, label);
             state->taken = 0;
             horizon = static_cast<size_t>(columns) + 16;  // columns come from a 32-bit fold column
         }

@@ -88,7 +88,8 @@ bool IsWide(uint32_t cp) {
 
 // Why a line may be wider than the fold column, if it may: spaces behind
 // it, a hanging 、 or 。 at its end, or one run that may not be split and is
-// longer than a line (no space, no wide character inside it).
+// longer than a line (no space, no wide character inside it) or than what
+// its indent leaves, or one character behind such an indent.
 bool MayBeWide(const std::vector<Cluster> &line, unsigned fold, bool hang) {
     size_t end = line.size();
     while (end > 0 && IsSpace(line[end - 1].first)) --end;
@@ -99,6 +100,7 @@ bool MayBeWide(const std::vector<Cluster> &line, unsigned fold, bool hang) {
     size_t begin = 0;
     while (begin < end && IsSpace(line[begin].first)) ++begin;
     if (hang && end > begin && IsHanging(line[end - 1].first)) --end;
+    if (begin > 0 && end - begin == 1) return true;  // one character behind an indent that leaves it no room
     for (size_t i = begin; i < end; ++i) {
         if (IsSpace(line[i].first) || IsWide(line[i].first)) return false;
     }
@@ -183,6 +185,35 @@ TEST(JlreqStream, ReflowIsIdempotentAndFoldsTheBoundText) {
         // its unfolded form.
         ASSERT_EQ(once, Fold(o, doc)) << "round " << round;
     }
+}
+
+// What the rules folded they leave as it is, so that --check finds nothing
+// to change in it: every folded line is a paragraph of its own that fits,
+// or a run that stands whole, behind an indent as wide as its prefix was.
+TEST(JlreqStream, FoldingAFoldedTextChangesNothing) {
+    std::mt19937 random(9);
+    for (int round = 0; round < 400; ++round) {
+        lumo_test::RandomJapaneseLine make(static_cast<uint32_t>(round) + 1000);
+        std::string doc = Paragraphs(&random);
+        doc += make.Make(20 + static_cast<unsigned>(random() % 200)) + "\n";
+        lumo_options o = Rules(static_cast<lumo_rules>(random() % 3), 6 + static_cast<unsigned>(random() % 70),
+                               static_cast<int32_t>(random() % 3));
+        const std::string once = Fold(o, doc);
+        ASSERT_EQ(Fold(o, once), once) << "round " << round << ", fold " << o.fold << ", rules " << o.rules
+                                       << ", preset " << o.preset << "\n[" << doc << "]";
+    }
+}
+
+TEST(FormerBugs, AnIndentThatNothingFitsBehindKeepsItsFirstRun) {
+    // A manual page's title line folded at 60: its continuation prefix is as
+    // wide as the spaces before the name, so the name once went to a line of
+    // its own behind a line of spaces, and folding the result changed it.
+    const std::string title = "GRUB-MKSTANDALONE(1)" + std::string(21, ' ') + "ユーザーコマンド" +
+                              std::string(20, ' ') + "GRUB-MKSTANDALONE(1)\n";
+    const lumo_options o = Rules(LUMO_RULES_NORMAL, 60, 0);
+    const std::string once = Fold(o, title);
+    EXPECT_EQ(once, title.substr(0, title.size() - 21) + "\n" + std::string(41, ' ') + "GRUB-MKSTANDALONE(1)\n");
+    EXPECT_EQ(Fold(o, once), once);
 }
 
 TEST(JlreqStream, ShiftJisAndUtf8GiveTheSameLines) {

@@ -31,7 +31,7 @@ std::string Sjis(const std::string &utf8) {
 
 // line folded at fold with window-sized pieces (0: whole).
 std::string Fold(const std::string &line, uint32_t fold, const lumo::jlreq::BreakRules &rules, bool quick,
-                 size_t window) {
+                 size_t window, size_t prefix) {
     const lumo_fold::Fold settings(fold);
     const lumo::CodePage cp = lumo::CodePage::Cp932();
     const lumo::FoldTables tables(cp, settings);
@@ -40,6 +40,9 @@ std::string Fold(const std::string &line, uint32_t fold, const lumo::jlreq::Brea
     lumo::JlreqContext jlreq{context, rules, codes};
     jlreq.quick = quick;
     lumo::LineFold state;
+    const std::string spaces(prefix, ' ');  // the continuation prefix, and the first segment's label
+    state.prefix = spaces.c_str();
+    state.prefix_bytes = state.prefix_columns = prefix;
     lumo::JlreqLine search;
     lumo::ByteBuffer out;
     // As the engine does, unsettled bytes wait for the next piece.
@@ -75,11 +78,12 @@ TEST(JlreqFold, ThePlainSegmentRoadCutsAsTheSearch) {
         rules.hang = random.Below(2) == 0;
         rules.tab_width = random.Below(4) == 0 ? 0 : 8;
         const uint32_t fold = 2 + random.Below(90);
-        const std::string expected = Fold(line, fold, rules, false, 0);
-        ASSERT_EQ(Fold(line, fold, rules, true, 0), expected) << "fold " << fold << ": " << line;
+        const size_t prefix = random.Below(3) == 0 ? random.Below(fold) : 0;
+        const std::string expected = Fold(line, fold, rules, false, 0, prefix);
+        ASSERT_EQ(Fold(line, fold, rules, true, 0, prefix), expected) << "fold " << fold << ": " << line;
         const size_t window = 64 + random.Below(200);
-        ASSERT_EQ(Fold(line, fold, rules, false, window), expected) << "fold " << fold << " search window " << window;
-        ASSERT_EQ(Fold(line, fold, rules, true, window), expected) << "fold " << fold << " window " << window;
+        ASSERT_EQ(Fold(line, fold, rules, false, window, prefix), expected) << "fold " << fold << " window " << window;
+        ASSERT_EQ(Fold(line, fold, rules, true, window, prefix), expected) << "fold " << fold << " window " << window;
     }
 }
 

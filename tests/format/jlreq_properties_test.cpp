@@ -85,17 +85,12 @@ BreakAnswer Reference(const std::vector<BreakUnit> &units, size_t start, const B
         return BreakAnswer{!allowed(q) ? BreakOutcome::kGiveWay : hung ? BreakOutcome::kHang : BreakOutcome::kAllowed,
                            q, 0};
     };
-    // What fits nowhere behind the spaces that begin the segment (an
-    // indent) goes to the next line, the indent staying alone.
-    const auto after_indent = [&] {
-        const Traits traits = units[lead].traits;
-        const bool head = !(lumo::jlreq::AtLevel(traits, rules.level) & trait::kNoHead) && !(traits & trait::kUserNoHead);
-        return BreakAnswer{head ? BreakOutcome::kAllowed : BreakOutcome::kGiveWay, lead, 0};
-    };
     // The fold: the first unit, not a space, that ends past the columns.
     size_t fold = lead;
     while (IsSpace(units[fold]) || WidthOf(units, start, fold + 1, rules).text <= columns) ++fold;
-    if (fold == lead) return lead > start ? after_indent() : overlong(lead);
+    // What fits nowhere behind the segment's indent, if any, stays on the
+    // line whole, as a run longer than a line does.
+    if (fold == lead) return overlong(lead);
     if (rules.hang && (units[fold].traits & trait::kHangs) && WidthOf(units, start, fold, rules).all <= columns) {
         size_t after = fold + 1;
         while (after < n && IsSpace(units[after])) ++after;
@@ -109,7 +104,7 @@ BreakAnswer Reference(const std::vector<BreakUnit> &units, size_t start, const B
     size_t run = fold;
     while (run > lead && IsWord(units[run - 1])) --run;
     if (run > lead) return {BreakOutcome::kGiveWay, run, 0};
-    return lead > start ? after_indent() : overlong(lead);
+    return overlong(lead);
 }
 
 // A line folded in windows of random sizes from the random source; settled
