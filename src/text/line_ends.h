@@ -41,6 +41,7 @@ inline const char *PassLineEnd(const char *p, const char *end, uint32_t *kind) {
 inline size_t SettledEnd(const char *text, size_t length, bool at_end) {
     size_t end = length;
     if (!at_end && end > 0 && text[end - 1] == '\r') --end;
+    if (end == 0) return 0;  // text may be null then
 #ifdef __GLIBC__
     // A long line's part holds neither: both searches run at memchr's speed.
     const auto *lf = static_cast<const char *>(memrchr(text, '\n', end));
