@@ -2,10 +2,11 @@
 // it. Wine takes its ANSI code page from the Unix locale only (932 for these
 // tests), so the library's own imports of the functions that answer for the
 // code page are pointed at replacements that answer as such a system does:
-// GetACP is 65001, no byte is a lead byte, CP_ACP converts as UTF-8, and the
+// GetACP is 65001, no byte is a lead byte, CP_ACP converts as UTF-8, the
 // ANSI registry functions store and return string values as UTF-8 (the
 // registry itself keeps UTF-16, which the tests read back with the W
-// functions).
+// functions), and so do the ANSI functions that set and read the texts of
+// windows and show message boxes.
 #pragma once
 
 #include <windows.h>
@@ -99,6 +100,31 @@ inline LSTATUS WINAPI QueryValue(HKEY key, LPCSTR name, LPDWORD reserved, LPDWOR
     return ERROR_SUCCESS;
 }
 
+inline BOOL WINAPI SetItemText(HWND dialog, int id, LPCSTR text) {
+    return SetDlgItemTextW(dialog, id, Wide(text).c_str());
+}
+inline BOOL WINAPI SetText(HWND window, LPCSTR text) { return SetWindowTextW(window, Wide(text).c_str()); }
+inline int WINAPI ShowMessage(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    return MessageBoxW(owner, Wide(text).c_str(), caption != nullptr ? Wide(caption).c_str() : nullptr, type);
+}
+// At most room - 1 bytes of whole characters and a NUL; the bytes written.
+inline UINT WINAPI GetItemText(HWND dialog, int id, LPSTR text, int room) {
+    if (room <= 0) return 0;
+    std::vector<wchar_t> wide(static_cast<size_t>(GetWindowTextLengthW(GetDlgItem(dialog, id))) + 1, L'\0');
+    GetDlgItemTextW(dialog, id, wide.data(), static_cast<int>(wide.size()));
+    size_t used = 0;
+    for (const wchar_t *p = wide.data(); *p != L'\0';) {
+        const int units = IS_HIGH_SURROGATE(p[0]) && IS_LOW_SURROGATE(p[1]) ? 2 : 1;
+        const std::string character = Utf8(p, units);
+        p += units;
+        if (used + character.size() >= static_cast<size_t>(room)) break;
+        std::copy(character.begin(), character.end(), text + used);
+        used += character.size();
+    }
+    text[used] = '\0';
+    return static_cast<UINT>(used);
+}
+
 }  // namespace utf8_system
 
 // For as long as it lives, the library answers as on a UTF-8 system.
@@ -114,10 +140,16 @@ public:
                      reinterpret_cast<void *>(&utf8_system::ToNarrow)),
           set_value_(library, "advapi32.dll", "RegSetValueExA", reinterpret_cast<void *>(&utf8_system::SetValue)),
           query_value_(library, "advapi32.dll", "RegQueryValueExA",
-                       reinterpret_cast<void *>(&utf8_system::QueryValue)) {}
+                       reinterpret_cast<void *>(&utf8_system::QueryValue)),
+          set_item_text_(library, "user32.dll", "SetDlgItemTextA",
+                         reinterpret_cast<void *>(&utf8_system::SetItemText)),
+          get_item_text_(library, "user32.dll", "GetDlgItemTextA",
+                         reinterpret_cast<void *>(&utf8_system::GetItemText)),
+          set_text_(library, "user32.dll", "SetWindowTextA", reinterpret_cast<void *>(&utf8_system::SetText)),
+          message_(library, "user32.dll", "MessageBoxA", reinterpret_cast<void *>(&utf8_system::ShowMessage)) {}
 
-    // The code page and the registry are the library's; the lead-byte and
-    // conversion functions it may not call at all.
+    // The code page and the registry are the library's; the other functions
+    // it may not call at all.
     bool patched() const { return acp_.patched() && set_value_.patched() && query_value_.patched(); }
 
 private:
@@ -128,6 +160,10 @@ private:
     ImportPatch to_narrow_;
     ImportPatch set_value_;
     ImportPatch query_value_;
+    ImportPatch set_item_text_;
+    ImportPatch get_item_text_;
+    ImportPatch set_text_;
+    ImportPatch message_;
 };
 
 // What the registry holds as UTF-16, in UTF-8: what a UTF-8 system's ANSI
