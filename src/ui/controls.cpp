@@ -58,11 +58,12 @@ std::vector<wchar_t> WideText(HWND dialog, int id) {
 
 }  // namespace
 
-void ShowText(HWND dialog, int id, const char *text) {
+void ShowText(HWND dialog, int id, const char *text, size_t size) {
     const UINT code_page = platform::AnsiCodePage();
-    const int length = MultiByteToWideChar(code_page, 0, text, -1, nullptr, 0);
-    std::vector<wchar_t> wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
-    if (length > 0) MultiByteToWideChar(code_page, 0, text, -1, wide.data(), length);
+    const int bytes = static_cast<int>(strnlen(text, size));
+    const int length = bytes > 0 ? MultiByteToWideChar(code_page, 0, text, bytes, nullptr, 0) : 0;
+    std::vector<wchar_t> wide(static_cast<size_t>(length > 0 ? length : 0) + 1, L'\0');
+    if (length > 0) MultiByteToWideChar(code_page, 0, text, bytes, wide.data(), length);
     SetDlgItemTextW(dialog, id, wide.data());
 }
 

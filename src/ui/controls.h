@@ -24,8 +24,13 @@ void ShowUnsigned(HWND dialog, int id, uint32_t value);
 void ShowSigned(HWND dialog, int id, uint32_t value);
 uint32_t ReadUnsigned(HWND dialog, int id);
 
-// A text in the ANSI code page shown in a control.
-void ShowText(HWND dialog, int id, const char *text);
+// A text in the ANSI code page shown in a control: up to its NUL, or all
+// size bytes of a field that holds none.
+void ShowText(HWND dialog, int id, const char *text, size_t size);
+template <size_t size>
+void ShowText(HWND dialog, int id, const char (&field)[size]) {
+    ShowText(dialog, id, field, size);
+}
 // A control's text in the ANSI code page into `size` bytes: at most size - 1
 // bytes of whole characters, and a NUL.
 void ReadText(HWND dialog, int id, char *field, size_t size);
