@@ -16,16 +16,17 @@
 #include "platform/lead_byte.h"
 #include "settings/presets.h"
 #include "settings/slots.h"
-#include "support/preset_records.h"
 #include "support/temp_store.h"
-#include "support/utf8.h"
-#include "support/utf8_texts.h"
-#include "text/text.h"
+#include "support/utf8_samples.h"
 
 namespace {
 
 using lumo::platform::GetClipboardText;
 using lumo::platform::SetClipboardText;
+using lumo_test::BindWith;
+using lumo_test::FormatWith;
+using lumo_test::PresetRecords;
+using lumo_test::Utf8PresetRecords;
 
 // The platform answers as a Windows with this ANSI code page while it lives.
 class CodePage {
@@ -36,76 +37,6 @@ public:
     CodePage &operator=(const CodePage &) = delete;
 };
 
-struct Records {
-    IndentSettings indent;
-    FoldSettings fold;
-    HeaderSettings header;
-};
-
-bool operator==(const Records &a, const Records &b) {
-    return std::memcmp(&a.indent, &b.indent, sizeof a.indent) == 0 &&
-           std::memcmp(&a.fold, &b.fold, sizeof a.fold) == 0 &&
-           std::memcmp(&a.header, &b.header, sizeof a.header) == 0;
-}
-
-// Preset n written out by hand, its sets converted to UTF-8 by iconv.
-Records Utf8Preset(int preset, uint32_t foldnum) {
-    Records r{lumo_test::ExpectedIndentPreset(preset), lumo_test::ExpectedFoldPreset(preset),
-              lumo_test::ExpectedHeaderPreset(preset)};
-    EXPECT_TRUE(lumo_test::ConvertRecord(&r.indent) && lumo_test::ConvertRecord(&r.fold) &&
-                lumo_test::ConvertRecord(&r.header));
-    r.fold.foldnum = foldnum;
-    return r;
-}
-
-FormatRequest Request(const std::string &text, std::vector<char> *output) {
-    output->assign(text.size() * 8 + 256, '\xBD');
-    FormatRequest request{};
-    request.record_size = FORMAT_REQUEST_SIZE;
-    request.tab_width = 8;
-    request.display_width = 80;
-    request.source = text.c_str();
-    request.output = output->data();
-    request.capacity = static_cast<uint32_t>(output->size());
-    return request;
-}
-
-struct Formatting {
-    int32_t result;
-    std::string text;
-    uint32_t fixed_column;  // what the call left in the indent record
-};
-
-Formatting ThroughExport(Records r, const std::string &text) {
-    std::vector<char> output;
-    FormatRequest request = Request(text, &output);
-    const int32_t result = LumoMultiLines(&request, &r.indent, &r.fold, &r.header);
-    return {result, output.data(), r.indent.fixed_indent_column};
-}
-
-Formatting ThroughUtf8Entry(Records r, const std::string &text) {
-    std::vector<char> output;
-    FormatRequest request = Request(text, &output);
-    const int32_t result = lumo_test::FormatUtf8(&request, &r.indent, &r.fold, &r.header);
-    return {result, output.data(), r.indent.fixed_indent_column};
-}
-
-struct Binding {
-    int32_t result;
-    std::string text;
-    uint32_t flags;
-    std::string prefix;
-};
-
-template <typename Bind>
-Binding BindWith(Bind bind, IndentSettings indent, const std::string &text) {
-    std::vector<char> output(text.size() + 1, '\xBD');
-    LineJob job{LINE_JOB_SIZE, text.c_str(), output.data(), static_cast<uint32_t>(output.size()),
-                lumo::NewlineKindOf(text.c_str()), 0, {}};
-    const int32_t result = bind(&job, &indent);
-    return {result, output.data(), job.flags, std::string(job.prefix, strnlen(job.prefix, sizeof job.prefix))};
-}
-
 // Every sample and twenty random texts.
 std::vector<std::string> Texts() {
     std::vector<std::string> texts = lumo_test::Utf8SampleTexts();
@@ -113,79 +44,49 @@ std::vector<std::string> Texts() {
     return texts;
 }
 
-constexpr uint32_t kFolds[] = {6, 11, 20, 37, 70};
-
-TEST(Utf8CodePage, StandsInForTheSystem) {
-    EXPECT_EQ(lumo::platform::AnsiCodePage(), 932u);
-    EXPECT_TRUE(lumo::platform::IsLeadByte(0x81));
-    {
-        const CodePage utf8(65001);
-        EXPECT_EQ(lumo::platform::AnsiCodePage(), 65001u);
-        for (int byte = 0; byte < 256; ++byte) EXPECT_FALSE(lumo::platform::IsLeadByte(static_cast<unsigned char>(byte)));
-    }
-    EXPECT_EQ(lumo::platform::AnsiCodePage(), 932u);
-}
-
-TEST(Utf8CodePage, SlotZeroIsPresetTwoInUtf8) {
-    const CodePage utf8(65001);
-    Records r;
+PresetRecords Slot(int32_t slot, const char *vendor) {
+    PresetRecords r;
     std::memset(&r, 0xBD, sizeof r);
     FormatRequest request{};
     request.record_size = FORMAT_REQUEST_SIZE;
     request.display_width = 80;
     int32_t detail = -1;
-    ASSERT_EQ(GetWholeSetting(&request, &r.indent, &r.fold, &r.header, 0, nullptr, &detail), 0);
-    EXPECT_EQ(detail, 0);
-    EXPECT_TRUE(r == Utf8Preset(2, 70));
-
-    ASSERT_EQ(GetWholeSettingGL(&request, 0, nullptr, &detail), 0);
-    const LumoRecords &global = lumo::Globals();
-    EXPECT_TRUE((Records{global.indent, global.fold, global.header}) == Utf8Preset(2, 70));
+    EXPECT_EQ(GetWholeSetting(&request, &r.indent, &r.fold, &r.header, slot, vendor, &detail), 0);
+    return r;
 }
 
-TEST(Utf8CodePage, LumoMultiLinesIsTheUtf8Entry) {
+TEST(Utf8CodePage, SlotZeroIsPresetTwoInUtf8) {
+    const CodePage utf8(65001);
+    EXPECT_TRUE(lumo_test::SameRecords(Slot(0, nullptr), Utf8PresetRecords(2, 70)));
+    FormatRequest request{};
+    request.display_width = 80;
+    int32_t detail = -1;
+    ASSERT_EQ(GetWholeSettingGL(&request, 0, nullptr, &detail), 0);
+    const LumoRecords &global = lumo::Globals();
+    EXPECT_TRUE(lumo_test::SameRecords({global.indent, global.fold, global.header}, Utf8PresetRecords(2, 70)));
+}
+
+TEST(Utf8CodePage, LumoMultiLinesAndBindLinesAreTheUtf8Entries) {
     const CodePage utf8(65001);
     for (int preset = 0; preset < 3; ++preset) {
-        for (const uint32_t fold : kFolds) {
-            const Records records = Utf8Preset(preset, fold);
+        for (const uint32_t fold : {6u, 11u, 20u, 37u, 70u}) {
+            const PresetRecords records = Utf8PresetRecords(preset, fold);
             for (const std::string &text : Texts()) {
                 SCOPED_TRACE("preset " + std::to_string(preset) + ", fold " + std::to_string(fold) + ": " +
                              text.substr(0, 60));
-                const Formatting expected = ThroughUtf8Entry(records, text);
-                const Formatting got = ThroughExport(records, text);
+                const lumo_test::Formatting expected = FormatWith(lumo_test::FormatUtf8, records, text);
+                const lumo_test::Formatting got = FormatWith(LumoMultiLines, records, text);
                 ASSERT_EQ(got.result, expected.result);
                 ASSERT_EQ(got.text, expected.text);
-                EXPECT_EQ(got.fixed_column, expected.fixed_column);
-                EXPECT_TRUE(lumo_test::LinesThatAreNotUtf8(got.text).empty());
-            }
-        }
-    }
-}
-
-TEST(Utf8CodePage, BindLinesIsTheUtf8Entry) {
-    const CodePage utf8(65001);
-    for (int preset = 0; preset < 3; ++preset) {
-        const Records records = Utf8Preset(preset, 20);
-        for (const std::string &text : Texts()) {
-            const Formatting folded = ThroughUtf8Entry(records, text);
-            if (folded.result != FORMAT_DONE) continue;  // an indent as wide as the fold column
-            // Each folded line on its own and the whole text as one block.
-            std::vector<std::string> blocks = {folded.text};
-            for (size_t at = 0; at < folded.text.size();) {
-                const size_t end = folded.text.find('\n', at);
-                const size_t stop = end == std::string::npos ? folded.text.size() : end + 1;
-                blocks.push_back(folded.text.substr(at, stop - at));
-                at = stop;
-            }
-            for (const std::string &block : blocks) {
-                SCOPED_TRACE("preset " + std::to_string(preset) + ": " + block.substr(0, 60));
-                const Binding expected = BindWith(lumo_test::BindUtf8, records.indent, block);
-                const Binding got = BindWith(BindLines, records.indent, block);
-                ASSERT_EQ(got.result, expected.result);
-                ASSERT_EQ(got.text, expected.text);
-                EXPECT_EQ(got.flags, expected.flags);
-                EXPECT_EQ(got.prefix, expected.prefix);
-                EXPECT_TRUE(lumo_test::LinesThatAreNotUtf8(got.text).empty());
+                if (fold != 20 || got.result != FORMAT_DONE) continue;
+                for (const std::string &block : lumo_test::Blocks(got.text)) {
+                    const lumo_test::Binding bound = BindWith(BindLines, records.indent, block);
+                    const lumo_test::Binding reference = BindWith(lumo_test::BindUtf8, records.indent, block);
+                    ASSERT_EQ(bound.result, reference.result);
+                    ASSERT_EQ(bound.text, reference.text);
+                    EXPECT_EQ(bound.flags, reference.flags);
+                    EXPECT_EQ(bound.prefix, reference.prefix);
+                }
             }
         }
     }
@@ -193,31 +94,27 @@ TEST(Utf8CodePage, BindLinesIsTheUtf8Entry) {
 
 TEST(Utf8CodePage, ClipboardCommandsFormatAndBindUtf8) {
     const CodePage utf8(65001);
-    FormatRequest request{};
-    request.record_size = FORMAT_REQUEST_SIZE;
-    request.display_width = 80;
-    int32_t detail = 0;
-    ASSERT_EQ(GetWholeSettingGL(&request, 0, nullptr, &detail), 0);
+    ASSERT_EQ(GetWholeSettingGLHM(8, 80, 0, nullptr), 0);
     SetLumoPropertyGL(0, 0, 24, 0);
-    Records records = Utf8Preset(2, 24);
+    PresetRecords records = Utf8PresetRecords(2, 24);
     for (const std::string &text : Texts()) {
         SCOPED_TRACE(text.substr(0, 60));
-        const Formatting expected = ThroughUtf8Entry(records, text);
+        const lumo_test::Formatting expected = FormatWith(lumo_test::FormatUtf8, records, text);
         // A failed formatting leaves the clipboard's text as it was.
         const std::string formatted = expected.result == FORMAT_DONE ? expected.text : text;
-        SetClipboardText(text);
-        FormatRequest clip{};
-        clip.record_size = FORMAT_REQUEST_SIZE;
-        clip.tab_width = 8;
-        EXPECT_EQ(LumoClipBoard(&clip, &records.indent, &records.fold, &records.header), expected.result);
         std::string on_clipboard;
+        SetClipboardText(text);
+        FormatRequest request{};
+        request.record_size = FORMAT_REQUEST_SIZE;
+        request.tab_width = 8;
+        EXPECT_EQ(LumoClipBoard(&request, &records.indent, &records.fold, &records.header), expected.result);
         ASSERT_TRUE(GetClipboardText(&on_clipboard));
         EXPECT_EQ(on_clipboard, formatted);
 
         SetClipboardText(text);
-        EXPECT_EQ(LumoClipBoardGLHM(8, 80), expected.result);
+        EXPECT_EQ(LumoClipBoardGLHM(8, 80), expected.result) << "the global records are UTF-8 too";
         ASSERT_TRUE(GetClipboardText(&on_clipboard));
-        EXPECT_EQ(on_clipboard, formatted) << "the global records are UTF-8 too";
+        EXPECT_EQ(on_clipboard, formatted);
 
         SetClipboardText(formatted);
         EXPECT_EQ(BindClipBoardGLHM(), 0);
@@ -226,57 +123,31 @@ TEST(Utf8CodePage, ClipboardCommandsFormatAndBindUtf8) {
     }
 }
 
-// 設定済み as a UTF-8 system stores it, from the code page 932 bytes by iconv.
-std::string Utf8DefaultTitle() { return *lumo_test::Utf8Of(lumo::kDefaultSlotTitle); }
-
 class Utf8CodePageStore : public lumo_test::TempStore {};
 
-TEST_F(Utf8CodePageStore, PresetsGoIntoSlotsInUtf8) {
+TEST_F(Utf8CodePageStore, PresetsAndTheDefaultTitleGoIntoSlotsInUtf8) {
     const CodePage utf8(65001);
+    // 設定済み as iconv converts the code page 932 bytes.
+    const std::string default_title = *lumo_test::Utf8Of(lumo::kDefaultSlotTitle);
     for (int preset = 0; preset < 3; ++preset) {
         const int32_t slot = 2 + preset;
-        int32_t detail = -1;
-        ASSERT_EQ(SetDefaultWholeSetting(slot, preset, nullptr, "Acme", &detail), 0);
-        EXPECT_EQ(detail, 0);
-        Records loaded;
-        FormatRequest request{};
-        request.record_size = FORMAT_REQUEST_SIZE;
-        request.display_width = 80;
-        ASSERT_EQ(GetWholeSetting(&request, &loaded.indent, &loaded.fold, &loaded.header, slot, "Acme", &detail),
-                  0);
-        EXPECT_TRUE(loaded == Utf8Preset(preset, 70)) << "preset " << preset;
+        ASSERT_EQ(SetDefaultWholeSettingHM(slot, preset, nullptr, "Acme"), 0);
+        EXPECT_TRUE(lumo_test::SameRecords(Slot(slot, "Acme"), Utf8PresetRecords(preset, 70))) << preset;
         std::string title;
         ASSERT_TRUE(lumo::ReadSlotTitle(slot, "Acme", &title));
-        EXPECT_EQ(title, Utf8DefaultTitle());
+        EXPECT_EQ(title, default_title);
     }
     // A title given by the host is its own, stored as it comes.
-    int32_t detail = -1;
     ASSERT_EQ(SetDefaultWholeSettingHM(9, 1, "小説用 📚", "Acme"), 0);
     std::string title;
     ASSERT_TRUE(lumo::ReadSlotTitle(9, "Acme", &title));
     EXPECT_EQ(title, "小説用 📚");
     // Numbers that name no slot or no preset write nothing, as before.
+    int32_t detail = -1;
     EXPECT_EQ(SetDefaultWholeSetting(1, 3, nullptr, "Acme", &detail), 1);
     EXPECT_EQ(detail, ERR_BAD_NUMBER);
     EXPECT_EQ(SetDefaultWholeSetting(11, 0, nullptr, "Acme", &detail), 1);
     EXPECT_FALSE(lumo::ReadSlotTitle(1, "Acme", &title));
-}
-
-TEST_F(Utf8CodePageStore, OnCodePage932PresetsStayAsTheyAreWritten) {
-    int32_t detail = -1;
-    ASSERT_EQ(SetDefaultWholeSetting(5, 1, nullptr, "Acme", &detail), 0);
-    Records loaded;
-    FormatRequest request{};
-    request.record_size = FORMAT_REQUEST_SIZE;
-    request.display_width = 80;
-    ASSERT_EQ(GetWholeSetting(&request, &loaded.indent, &loaded.fold, &loaded.header, 5, "Acme", &detail), 0);
-    Records preset{lumo_test::ExpectedIndentPreset(1), lumo_test::ExpectedFoldPreset(1),
-                   lumo_test::ExpectedHeaderPreset(1)};
-    preset.fold.foldnum = 70;
-    EXPECT_TRUE(loaded == preset);
-    std::string title;
-    ASSERT_TRUE(lumo::ReadSlotTitle(5, "Acme", &title));
-    EXPECT_EQ(title, lumo::kDefaultSlotTitle);
 }
 
 // A single-byte code page keeps the code page 932 rules on the system's lead
@@ -284,27 +155,19 @@ TEST_F(Utf8CodePageStore, OnCodePage932PresetsStayAsTheyAreWritten) {
 // own there, as before, and the presets stay code page 932 bytes.
 TEST(OtherCodePages, KeepTheCodePage932Rules) {
     const std::string text = lumo_test::Utf8SampleTexts()[0];
-    Records cp932{lumo_test::ExpectedIndentPreset(2), lumo_test::ExpectedFoldPreset(2),
-                  lumo_test::ExpectedHeaderPreset(2)};
-    cp932.fold.foldnum = 20;
+    PresetRecords cp932{lumo_test::ExpectedIndentPreset(2), lumo_test::ExpectedFoldPreset(2),
+                        lumo_test::ExpectedHeaderPreset(2)};
     for (const uint32_t code_page : {1252u, 932u}) {
         SCOPED_TRACE(code_page);
         const CodePage stand_in(code_page);
-        std::vector<char> output;
-        Records r = cp932;
-        FormatRequest request = Request(text, &output);
-        ASSERT_EQ(lumo::engine::MultiLines(&request, &r.indent, &r.fold, &r.header), FORMAT_DONE);
-        const std::string classic = output.data();
-        EXPECT_EQ(ThroughExport(cp932, text).text, classic);
-        EXPECT_NE(ThroughUtf8Entry(Utf8Preset(2, 20), text).text, classic) << "the text shows the difference";
-
-        Records slot0;
-        request.display_width = 80;
-        int32_t detail = 0;
-        ASSERT_EQ(GetWholeSetting(&request, &slot0.indent, &slot0.fold, &slot0.header, 0, nullptr, &detail), 0);
-        cp932.fold.foldnum = 70;
-        EXPECT_TRUE(slot0 == cp932);
         cp932.fold.foldnum = 20;
+        const lumo_test::Formatting classic = FormatWith(lumo::engine::MultiLines, cp932, text);
+        ASSERT_EQ(classic.result, FORMAT_DONE);
+        EXPECT_EQ(FormatWith(LumoMultiLines, cp932, text).text, classic.text);
+        EXPECT_NE(FormatWith(lumo_test::FormatUtf8, Utf8PresetRecords(2, 20), text).text, classic.text)
+            << "the text shows the difference";
+        cp932.fold.foldnum = 70;
+        EXPECT_TRUE(lumo_test::SameRecords(Slot(0, nullptr), cp932));
     }
 }
 
@@ -318,9 +181,9 @@ TEST(FormerBugs, Utf8TextOnAUtf8CodePageNeverLosesHalfACharacter) {
     int formatted = 0;
     for (int preset = 0; preset < 3; ++preset) {
         for (uint32_t fold = 3; fold <= 30; fold += 3) {
-            const Records records = Utf8Preset(preset, fold);
+            const PresetRecords records = Utf8PresetRecords(preset, fold);
             for (const std::string &text : Texts()) {
-                const Formatting got = ThroughExport(records, text);
+                const lumo_test::Formatting got = FormatWith(LumoMultiLines, records, text);
                 if (got.result == FORMAT_NO_COLUMN) continue;  // an indent as wide as the fold column
                 ASSERT_EQ(got.result, FORMAT_DONE) << "preset " << preset << ", fold " << fold;
                 ++formatted;

@@ -4,7 +4,7 @@
 // records; slot 0 and the presets written into slots are UTF-8; and no
 // output line holds part of a character. The texts are Debian's Japanese
 // manual pages rendered to text (render-japanese-pages.sh), the samples of
-// support/utf8_texts.h and random texts.
+// support/utf8_samples.h and random texts.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -14,10 +14,7 @@
 #include <vector>
 
 #include "lumotext.h"
-#include "support/preset_records.h"
-#include "support/utf8.h"
-#include "support/utf8_texts.h"
-#include "text/text.h"
+#include "support/utf8_samples.h"
 #include "utf8_system.h"
 
 namespace {
@@ -65,73 +62,12 @@ const Api &Library() {
     return api;
 }
 
-struct Records {
-    IndentSettings indent;
-    FoldSettings fold;
-    HeaderSettings header;
-};
+using lumo_test::BindWith;
+using lumo_test::FormatWith;
+using lumo_test::Formatting;
+using Records = lumo_test::PresetRecords;
 
-bool SameRecords(const Records &a, const Records &b) {
-    return std::memcmp(&a.indent, &b.indent, sizeof a.indent) == 0 &&
-           std::memcmp(&a.fold, &b.fold, sizeof a.fold) == 0 &&
-           std::memcmp(&a.header, &b.header, sizeof a.header) == 0;
-}
-
-// Preset n written out by hand, its sets converted to UTF-8 code by code.
-Records Utf8Preset(int preset, uint32_t foldnum) {
-    Records r{lumo_test::ExpectedIndentPreset(preset), lumo_test::ExpectedFoldPreset(preset),
-              lumo_test::ExpectedHeaderPreset(preset)};
-    EXPECT_TRUE(lumo_test::ConvertRecord(&r.indent) && lumo_test::ConvertRecord(&r.fold) &&
-                lumo_test::ConvertRecord(&r.header));
-    r.fold.foldnum = foldnum;
-    return r;
-}
-
-struct Formatting {
-    int32_t result;
-    std::string text;
-};
-
-template <typename Format>
-Formatting FormatWith(Format format, Records r, const std::string &text) {
-    std::vector<char> output(text.size() * 8 + 256, '\xBD');
-    FormatRequest request{};
-    request.record_size = FORMAT_REQUEST_SIZE;
-    request.tab_width = 8;
-    request.display_width = 80;
-    request.source = text.c_str();
-    request.output = output.data();
-    request.capacity = static_cast<uint32_t>(output.size());
-    const int32_t result = format(&request, &r.indent, &r.fold, &r.header);
-    return {result, output.data()};
-}
-
-struct Binding {
-    std::string text;
-    uint32_t flags;
-    std::string prefix;
-};
-
-template <typename Bind>
-Binding BindWith(Bind bind, IndentSettings indent, const std::string &text) {
-    std::vector<char> output(text.size() + 1, '\xBD');
-    LineJob job{LINE_JOB_SIZE, text.c_str(), output.data(), static_cast<uint32_t>(output.size()),
-                lumo::NewlineKindOf(text.c_str()), 0, {}};
-    EXPECT_EQ(bind(&job, &indent), 0);
-    return {output.data(), job.flags, std::string(job.prefix, strnlen(job.prefix, sizeof job.prefix))};
-}
-
-// The text whole and each of its lines, as blocks to bind.
-std::vector<std::string> Blocks(const std::string &text) {
-    std::vector<std::string> blocks = {text};
-    for (size_t at = 0; at < text.size();) {
-        const size_t end = text.find('\n', at);
-        const size_t stop = end == std::string::npos ? text.size() : end + 1;
-        blocks.push_back(text.substr(at, stop - at));
-        at = stop;
-    }
-    return blocks;
-}
+Records Utf8Preset(int preset, uint32_t foldnum) { return lumo_test::Utf8PresetRecords(preset, foldnum); }
 
 // ---- The system clipboard --------------------------------------------------
 
@@ -251,7 +187,7 @@ TEST_F(Utf8System, SlotZeroIsPresetTwoInUtf8) {
     int32_t detail = -1;
     ASSERT_EQ(Library().GetWholeSetting(&request, &loaded.indent, &loaded.fold, &loaded.header, 0, nullptr, &detail),
               0);
-    EXPECT_TRUE(SameRecords(loaded, Utf8Preset(2, 70)));
+    EXPECT_TRUE(lumo_test::SameRecords(loaded, Utf8Preset(2, 70)));
 }
 
 TEST_F(Utf8System, LumoMultiLinesFormatsTheSamplesAsUtf8) {
@@ -298,10 +234,11 @@ TEST_F(Utf8System, BindLinesBindsAsUtf8) {
         for (const std::string &text : texts) {
             const Formatting folded = FormatWith(lumo_test::FormatUtf8, records, text);
             if (folded.result != FORMAT_DONE) continue;
-            for (const std::string &block : Blocks(folded.text)) {
+            for (const std::string &block : lumo_test::Blocks(folded.text)) {
                 SCOPED_TRACE("preset " + std::to_string(preset) + ": " + Head(block));
-                const Binding expected = BindWith(lumo_test::BindUtf8, records.indent, block);
-                const Binding got = BindWith(Library().BindLines, records.indent, block);
+                const lumo_test::Binding expected = BindWith(lumo_test::BindUtf8, records.indent, block);
+                const lumo_test::Binding got = BindWith(Library().BindLines, records.indent, block);
+                ASSERT_EQ(got.result, expected.result);
                 ASSERT_EQ(got.text, expected.text);
                 ASSERT_EQ(got.flags, expected.flags);
                 ASSERT_EQ(got.prefix, expected.prefix);
@@ -366,7 +303,7 @@ TEST_F(Utf8System, PresetsAndTheDefaultTitleGoIntoSlotsInUtf8) {
         int32_t detail = -1;
         ASSERT_EQ(api.GetWholeSetting(&request, &loaded.indent, &loaded.fold, &loaded.header, slot, vendor(), &detail),
                   0);
-        EXPECT_TRUE(SameRecords(loaded, utf8));
+        EXPECT_TRUE(lumo_test::SameRecords(loaded, utf8));
     }
     ASSERT_EQ(api.SetDefaultWholeSettingHM(5, 2, "小説用📚", vendor()), 0);
     std::string title;

@@ -1,17 +1,25 @@
-// UTF-8 texts for the exports on a system whose ANSI code page is UTF-8:
-// Japanese prose with kana, kanji and punctuation, emoji (with skin tones,
-// joiners, flags and variation selectors), combining marks, kanji beyond the
-// BMP, half-width katakana with sound marks, itemised and quoted lines, tabs
-// and both line ends; random texts of the same; and a check, independent of
-// the library, that a text is valid UTF-8 line by line.
+// UTF-8 samples for the exports on a system whose ANSI code page is UTF-8,
+// and the means to hold an export against the UTF-8 entries on them: texts
+// of Japanese prose with kana, kanji and punctuation, emoji (with skin
+// tones, joiners, flags and variation selectors), combining marks, kanji
+// beyond the BMP, half-width katakana with sound marks, itemised and quoted
+// lines, tabs and both line ends; random texts of the same; a check,
+// independent of the library, that a text is valid UTF-8 line by line; the
+// presets written out by hand with their sets in UTF-8; and one formatting or
+// binding call of any entry into a buffer that always suffices.
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "lumotext.h"
 #include "support/jlreq_random_text.h"
+#include "support/preset_records.h"
+#include "support/utf8.h"
+#include "text/text.h"
 
 namespace lumo_test {
 
@@ -125,6 +133,77 @@ inline std::vector<std::string> LinesThatAreNotUtf8(const std::string &text) {
         start = at + 1;
     }
     return broken;
+}
+
+struct PresetRecords {
+    IndentSettings indent;
+    FoldSettings fold;
+    HeaderSettings header;
+};
+
+inline bool SameRecords(const PresetRecords &a, const PresetRecords &b) {
+    return std::memcmp(&a.indent, &b.indent, sizeof a.indent) == 0 &&
+           std::memcmp(&a.fold, &b.fold, sizeof a.fold) == 0 &&
+           std::memcmp(&a.header, &b.header, sizeof a.header) == 0;
+}
+
+// Preset n written out by hand, its sets converted to UTF-8 (support/utf8.h),
+// with the fold column foldnum.
+inline PresetRecords Utf8PresetRecords(int preset, uint32_t foldnum) {
+    PresetRecords r{ExpectedIndentPreset(preset), ExpectedFoldPreset(preset), ExpectedHeaderPreset(preset)};
+    const bool converted = ConvertRecord(&r.indent) && ConvertRecord(&r.fold) && ConvertRecord(&r.header);
+    if (!converted) r.fold.foldnum_from_head = 0;  // shows in any comparison
+    r.fold.foldnum = foldnum;
+    return r;
+}
+
+struct Formatting {
+    int32_t result;
+    std::string text;
+};
+
+// One call of a formatting entry (an export or a UTF-8 entry) on copies of
+// the records.
+template <typename Format>
+Formatting FormatWith(Format format, PresetRecords r, const std::string &text) {
+    std::vector<char> output(text.size() * 8 + 256, '\xBD');
+    FormatRequest request{};
+    request.record_size = FORMAT_REQUEST_SIZE;
+    request.tab_width = 8;
+    request.display_width = 80;
+    request.source = text.c_str();
+    request.output = output.data();
+    request.capacity = static_cast<uint32_t>(output.size());
+    const int32_t result = format(&request, &r.indent, &r.fold, &r.header);
+    return {result, output.data()};
+}
+
+struct Binding {
+    int32_t result;
+    std::string text;
+    uint32_t flags;
+    std::string prefix;
+};
+
+template <typename Bind>
+Binding BindWith(Bind bind, IndentSettings indent, const std::string &text) {
+    std::vector<char> output(text.size() + 1, '\xBD');
+    LineJob job{LINE_JOB_SIZE, text.c_str(), output.data(), static_cast<uint32_t>(output.size()),
+                lumo::NewlineKindOf(text.c_str()), 0, {}};
+    const int32_t result = bind(&job, &indent);
+    return {result, output.data(), job.flags, std::string(job.prefix, strnlen(job.prefix, sizeof job.prefix))};
+}
+
+// A text whole and each of its lines, as blocks to bind.
+inline std::vector<std::string> Blocks(const std::string &text) {
+    std::vector<std::string> blocks = {text};
+    for (size_t at = 0; at < text.size();) {
+        const size_t end = text.find('\n', at);
+        const size_t stop = end == std::string::npos ? text.size() : end + 1;
+        blocks.push_back(text.substr(at, stop - at));
+        at = stop;
+    }
+    return blocks;
 }
 
 }  // namespace lumo_test
