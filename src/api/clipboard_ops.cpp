@@ -1,6 +1,7 @@
 // The clipboard commands: the clipboard's text is formatted or bound into a
 // new global block, which replaces the text only when all went well; on any
 // failure the clipboard keeps its text. The text is read within its block.
+// CF_TEXT is in the ANSI code page, UTF-8 on a system set to use it.
 #include "api/clipboard_ops.h"
 
 #include <cstring>
@@ -9,10 +10,9 @@
 #include <new>
 #include <utility>
 
-#include "engine/library_entries.h"
-#include "text/text.h"
-#include "paragraph/bind.h"
+#include "api/ansi_code_page.h"
 #include "platform/clipboard.h"
+#include "text/text.h"
 
 namespace lumo {
 
@@ -86,7 +86,7 @@ int32_t FormatClipboard(FormatRequest *request, IndentSettings *indent, FoldSett
         if (output == nullptr) return CLIP_ALLOC_FAILED;
         request->output = output;
         request->capacity = static_cast<uint32_t>(capacity);
-        const int32_t result = engine::MultiLines(request, indent, fold, header);
+        const int32_t result = FormatAnsi(request, indent, fold, header);
         if (result == FORMAT_NO_MEMORY && !retried_memory) {
             retried_memory = true;
             continue;
@@ -116,7 +116,8 @@ int32_t BindClipboard(IndentSettings *indent) {
     if (!block.valid()) return CLIP_ALLOC_FAILED;
     job.output = block.Lock();
     if (job.output == nullptr) return CLIP_ALLOC_FAILED;
-    Bind(&job, indent);
+    // Only UTF-8 binding can fail (for memory); the clipboard then keeps its text.
+    if (const int32_t failed = BindAnsi(&job, indent)) return failed;
     block.Unlock();
     return clipboard.Replace(std::move(block)) ? 0 : CLIP_OPEN_FAILED;
 }

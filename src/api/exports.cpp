@@ -1,10 +1,10 @@
 // The standard-form exports (the callee cleans the stack): thin forms over
 // the core, the slot store and the clipboard commands that keep the calling
-// conventions and result codes of the C API.
+// conventions and result codes of the C API. Their text is in the ANSI code
+// page (api/ansi_code_page.h).
+#include "api/ansi_code_page.h"
 #include "api/clipboard_ops.h"
-#include "engine/library_entries.h"
 #include "lumotext.h"
-#include "paragraph/bind.h"
 #include "settings/presets.h"
 #include "settings/slots.h"
 
@@ -32,7 +32,12 @@ int32_t LUMOTEXT_STDCALL GetWholeSetting(FormatRequest *request, IndentSettings 
                                          HeaderSettings *header, int32_t slot, const char *vendor,
                                          int32_t *detail) {
     int32_t ignored = 0;
-    return lumo::WholeSetting(*request, indent, fold, header, slot, vendor, detail != nullptr ? detail : &ignored);
+    const int32_t stage =
+        lumo::WholeSetting(*request, indent, fold, header, slot, vendor, detail != nullptr ? detail : &ignored);
+    // A slot in the store holds its texts in the ANSI code page already; the
+    // preset that slot 0 stands for is kept in code page 932.
+    if (stage == 0 && lumo::IsPresetSlot(slot)) lumo::PresetTextsToAnsi(indent, fold, header);
+    return stage;
 }
 
 int32_t LUMOTEXT_STDCALL GetWholeSettingGL(FormatRequest *request, int32_t slot, const char *vendor,
@@ -44,12 +49,13 @@ int32_t LUMOTEXT_STDCALL GetWholeSettingGL(FormatRequest *request, int32_t slot,
 int32_t LUMOTEXT_STDCALL SetDefaultWholeSetting(int32_t slot, int32_t preset, const char *title,
                                                 const char *vendor, int32_t *detail) {
     int32_t ignored = 0;
-    return lumo::DefaultWholeSetting(slot, preset, title, vendor, detail != nullptr ? detail : &ignored);
+    const lumo::AnsiPreset records(preset);
+    return lumo::DefaultWholeSetting(slot, records.ForSlot(), title, vendor, detail != nullptr ? detail : &ignored);
 }
 
 int32_t LUMOTEXT_STDCALL LumoMultiLines(FormatRequest *request, IndentSettings *indent, FoldSettings *fold,
                                         HeaderSettings *header) {
-    return lumo::engine::MultiLines(request, indent, fold, header);
+    return lumo::FormatAnsi(request, indent, fold, header);
 }
 
 int32_t LUMOTEXT_STDCALL LumoClipBoard(FormatRequest *request, IndentSettings *indent, FoldSettings *fold,
@@ -62,7 +68,7 @@ int32_t LUMOTEXT_STDCALL LumoClipBoardGL(FormatRequest *request) {
     return LumoClipBoard(request, &global.indent, &global.fold, &global.header);
 }
 
-int32_t LUMOTEXT_STDCALL BindLines(LineJob *job, IndentSettings *indent) { return lumo::Bind(job, indent); }
+int32_t LUMOTEXT_STDCALL BindLines(LineJob *job, IndentSettings *indent) { return lumo::BindAnsi(job, indent); }
 
 int32_t LUMOTEXT_STDCALL BindClipBoard(IndentSettings *indent) { return lumo::BindClipboard(indent); }
 

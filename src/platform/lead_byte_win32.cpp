@@ -1,9 +1,12 @@
-// Lead-byte test on Windows: the system's test for the current ANSI code page.
+// The ANSI code page on Windows: the system's own answers, GetACP and
+// IsDBCSLeadByte, asked at each call.
 #include "platform/lead_byte.h"
 
 #include <windows.h>
 
 namespace lumo::platform {
+
+uint32_t AnsiCodePage() { return GetACP(); }
 
 bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) != FALSE; }
 

@@ -20,7 +20,6 @@ using platform::kRegSz;
 using platform::RegistryKey;
 
 constexpr char kDefaultRoot[] = "Software\\Copperloom\\Lumotext";
-constexpr char kDefaultTitle[] = "\x90\xdd\x92\xe8\x8d\xcf\x82\xdd";  // 設定済み
 
 // How a value is written: a number, a string of its text plus one NUL, or a
 // whole fixed field, NUL and all bytes behind it.
@@ -156,6 +155,8 @@ uint32_t SaveRecord(const void *record, const std::vector<ValueSpec> &values, co
 
 }  // namespace
 
+const char kDefaultSlotTitle[] = "\x90\xdd\x92\xe8\x8d\xcf\x82\xdd";  // 設定済み
+
 std::string ProductKey(const char *vendor) {
     if (vendor == nullptr || *vendor == '\0') return kDefaultRoot;
     return std::string("Software\\") + vendor + "\\Lumotext";
@@ -166,32 +167,32 @@ std::string SlotKey(const char *vendor, int32_t slot) {
 }
 
 uint32_t LoadIndentSettings(IndentSettings *record, int32_t slot, const char *vendor) {
-    if (slot == 0) return static_cast<uint32_t>(FillIndentPreset(record, 2));
+    if (IsPresetSlot(slot)) return static_cast<uint32_t>(FillIndentPreset(record, 2));
     if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
     return LoadRecord(record, sizeof *record, IndentValues(), GroupKey(vendor, slot, "indent"));
 }
 
 uint32_t LoadFoldSettings(FoldSettings *record, int32_t slot, const char *vendor) {
-    if (slot == 0) return static_cast<uint32_t>(FillFoldPreset(record, 2));
+    if (IsPresetSlot(slot)) return static_cast<uint32_t>(FillFoldPreset(record, 2));
     if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
     return LoadRecord(record, sizeof *record, FoldValues(true), GroupKey(vendor, slot, "foldpos"));
 }
 
 uint32_t LoadHeaderSettings(HeaderSettings *record, int32_t slot, const char *vendor) {
-    if (slot == 0) return static_cast<uint32_t>(FillHeaderPreset(record, 2));
+    if (IsPresetSlot(slot)) return static_cast<uint32_t>(FillHeaderPreset(record, 2));
     if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
     return LoadRecord(record, sizeof *record, HeaderValues(), GroupKey(vendor, slot, "lumoheader"));
 }
 
 uint32_t LoadIndentSettingsOver(IndentSettings *record, int32_t slot, const char *vendor) {
-    if (slot == 0) return static_cast<uint32_t>(FillIndentPreset(record, 2));
+    if (IsPresetSlot(slot)) return static_cast<uint32_t>(FillIndentPreset(record, 2));
     if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
     return LoadRecord(record, sizeof *record, IndentValues(), GroupKey(vendor, slot, "indent"),
                       OnMissing::kKeep);
 }
 
 uint32_t LoadFoldSettingsOver(FoldSettings *record, int32_t slot, const char *vendor) {
-    if (slot == 0) return static_cast<uint32_t>(FillFoldPreset(record, 2));
+    if (IsPresetSlot(slot)) return static_cast<uint32_t>(FillFoldPreset(record, 2));
     if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
     const uint32_t mask = LoadRecord(record, sizeof *record, FoldValues(true),
                                      GroupKey(vendor, slot, "foldpos"), OnMissing::kKeep);
@@ -200,7 +201,7 @@ uint32_t LoadFoldSettingsOver(FoldSettings *record, int32_t slot, const char *ve
 }
 
 uint32_t LoadHeaderSettingsOver(HeaderSettings *record, int32_t slot, const char *vendor) {
-    if (slot == 0) return static_cast<uint32_t>(FillHeaderPreset(record, 2));
+    if (IsPresetSlot(slot)) return static_cast<uint32_t>(FillHeaderPreset(record, 2));
     if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
     return LoadRecord(record, sizeof *record, HeaderValues(), GroupKey(vendor, slot, "lumoheader"),
                       OnMissing::kKeep);
@@ -282,19 +283,38 @@ int32_t WholeSetting(const FormatRequest &request, IndentSettings *indent, FoldS
 
 int32_t DefaultWholeSetting(int32_t slot, int32_t preset, const char *title, const char *vendor,
                             int32_t *detail) {
-    using Saver = uint32_t (*)(int32_t, int32_t, const char *);
-    const Saver savers[] = {SavePresetIndent, SavePresetFold, SavePresetHeader};
-    for (int32_t stage = 1; stage <= 3; ++stage) {
-        const uint32_t mask = savers[stage - 1](slot, preset, vendor);
-        *detail = static_cast<int32_t>(mask);
-        if (mask != 0) return stage;
+    Records records;
+    const bool known = FillPreset(&records, preset, 0) == 0;
+    return DefaultWholeSetting(slot, PresetForSlot{known ? &records : nullptr, kDefaultSlotTitle}, title, vendor,
+                               detail);
+}
+
+int32_t DefaultWholeSetting(int32_t slot, const PresetForSlot &preset, const char *title, const char *vendor,
+                            int32_t *detail) {
+    if (!IsValidSlot(slot) || preset.records == nullptr) {
+        *detail = ERR_BAD_NUMBER;
+        return 1;
     }
+    // Each record in turn; the first that fails names the stage.
+    const Records &records = *preset.records;
+    int32_t stage = 1;
+    uint32_t mask = SaveIndentSettings(records.indent, slot, vendor);
+    if (mask == 0) {
+        stage = 2;
+        mask = SaveFoldSettings(records.fold, slot, vendor);
+    }
+    if (mask == 0) {
+        stage = 3;
+        mask = SaveHeaderSettings(records.header, slot, vendor);
+    }
+    *detail = static_cast<int32_t>(mask);
+    if (mask != 0) return stage;
     RegistryKey key = RegistryKey::Open(SlotKey(vendor, slot), platform::Access::kAll);
     if (!key.valid()) {
         *detail = 0;
         return 4;
     }
-    const char *text = (title != nullptr && *title != '\0') ? title : kDefaultTitle;
+    const char *text = (title != nullptr && *title != '\0') ? title : preset.default_title;
     key.Write("Title", kRegSz, text, static_cast<uint32_t>(std::strlen(text) + 1));
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "lumotext.h"
+#include "settings/records.h"
 
 namespace lumo {
 
@@ -48,8 +49,26 @@ int32_t DeriveFoldColumn(FoldSettings *fold, uint32_t display_width);
 int32_t WholeSetting(const FormatRequest &request, IndentSettings *indent, FoldSettings *fold,
                      HeaderSettings *header, int32_t slot, const char *vendor, int32_t *detail);
 // Stage codes: 1..3 saving the preset's records, 4 the slot key for the title.
+// The preset's texts and the title for a null or empty one (設定済み) are
+// written as the presets keep them, in code page 932.
 int32_t DefaultWholeSetting(int32_t slot, int32_t preset, const char *title, const char *vendor,
                             int32_t *detail);
+
+// The same for a caller whose store holds its texts in another code page:
+// the preset's records (null when the preset number names none) and the
+// default title, both already in that code page.
+struct PresetForSlot {
+    const Records *records;
+    const char *default_title;
+};
+int32_t DefaultWholeSetting(int32_t slot, const PresetForSlot &preset, const char *title, const char *vendor,
+                            int32_t *detail);
+
+// The title a slot gets when none is given: 設定済み in code page 932.
+extern const char kDefaultSlotTitle[];
+
+// Slot 0 is no slot of the store but preset 2.
+inline bool IsPresetSlot(int32_t slot) { return slot == 0; }
 
 // Reads and writes a slot's title; Read fails when there is none.
 bool ReadSlotTitle(int32_t slot, const char *vendor, std::string *title);

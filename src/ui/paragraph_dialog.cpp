@@ -4,6 +4,7 @@
 // for the next call; "詳細(&D)" opens the full settings sheet on the records.
 #include <windows.h>
 
+#include "api/ansi_code_page.h"
 #include "api/module.h"
 #include "lumotext.h"
 #include "settings/presets.h"
@@ -85,11 +86,9 @@ INT_PTR CALLBACK IndPropDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM
 int32_t ShowParagraphDialog(HWND parent, IndentSettings *indent, FoldSettings *fold, HeaderSettings *header) {
     if (g_overrides.fold_column == 0) g_overrides.fold_column = kDefaultFoldColumn;
     if (g_overrides.fold_flags == 0) g_overrides.fold_flags = kDefaultFoldFlags;
-    FillIndentPreset(indent, 2);
-    FillFoldPreset(fold, 2);
-    FillHeaderPreset(header, 2);
+    FillAnsiPreset(indent, fold, header, 2);
     Records records = {indent, fold, header};
-    const INT_PTR result = DialogBoxParamA(static_cast<HINSTANCE>(ModuleInstance()), "IndPropDlg", parent,
+    const INT_PTR result = DialogBoxParamW(static_cast<HINSTANCE>(ModuleInstance()), L"IndPropDlg", parent,
                                            IndPropDlgProc, reinterpret_cast<LPARAM>(&records));
     if (result != IDOK) return 2;
     indent->styles |= STYLE_INDENT | STYLE_FIXED_COLUMN;

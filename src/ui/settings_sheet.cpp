@@ -9,8 +9,8 @@
 
 #include <cstddef>
 
+#include "api/ansi_code_page.h"
 #include "api/module.h"
-#include "settings/presets.h"
 #include "settings/slots.h"
 #include "ui/controls.h"
 #include "ui/dialog_ids.h"
@@ -20,9 +20,10 @@ namespace lumo::ui {
 namespace {
 
 // The page and sheet descriptions are the platform's second layouts, 48 and
-// 52 bytes in the 32-bit library.
-static_assert(sizeof(void *) != 4 || sizeof(PROPSHEETPAGEA_V2) == 48, "page description layout");
-static_assert(sizeof(void *) != 4 || sizeof(PROPSHEETHEADERA) == 52, "sheet description layout");
+// 52 bytes in the 32-bit library. The sheet is a Unicode one, so that its
+// caption and pages read right whatever the ANSI code page.
+static_assert(sizeof(void *) != 4 || sizeof(PROPSHEETPAGEW_V2) == 48, "page description layout");
+static_assert(sizeof(void *) != 4 || sizeof(PROPSHEETHEADERW) == 52, "sheet description layout");
 
 // A check box for one flag bit of a record's flag word.
 template <typename Record>
@@ -92,7 +93,7 @@ void CommitBits(HWND page, const BitBox<Record> (&boxes)[count], Record *record)
 // The record a page edits, from the parameter of its page description.
 template <typename Record>
 Record *RecordOf(LPARAM init) {
-    return reinterpret_cast<Record *>(reinterpret_cast<const PROPSHEETPAGEA *>(init)->lParam);
+    return reinterpret_cast<Record *>(reinterpret_cast<const PROPSHEETPAGEW *>(init)->lParam);
 }
 
 bool IsCommit(LPARAM notify) {
@@ -142,7 +143,7 @@ INT_PTR CALLBACK IndentDlgProc(HWND page, UINT message, WPARAM, LPARAM lparam) {
         for (const auto &text : kIndentTexts) LimitText(page, text.id, LUMO_SET_BYTES);
         ShowBits(page, kIndentBoxes, record);
         ShowChoice(page, kLineModes, record.styles);
-        for (const auto &text : kIndentTexts) SetDlgItemTextA(page, text.id, record.*text.field);
+        for (const auto &text : kIndentTexts) ShowText(page, text.id, record.*text.field);
         return TRUE;
     }
     if (message == WM_NOTIFY && IsCommit(lparam)) {
@@ -179,7 +180,7 @@ INT_PTR CALLBACK ManualIndentDlgProc(HWND page, UINT message, WPARAM, LPARAM lpa
         ShowUnsigned(page, IDC_FIXED_COLUMN_NUMBER, record.fixed_indent_column);
         ShowChoice(page, kFill, record.sub_styles);
         for (int k = 0; k < LUMO_INDENT_STRING_COUNT; ++k) {
-            SetDlgItemTextA(page, IDC_INDENT_STRING_0 + k, record.indent_string[k]);
+            ShowText(page, IDC_INDENT_STRING_0 + k, record.indent_string[k]);
             ShowBit(page, IDC_NEED_BLANK_0 + k, record.indent_string_property[k], INDSTR_NEED_BLANK);
         }
         return TRUE;
@@ -233,7 +234,7 @@ uint32_t g_pending_tail = 0;
 
 // The edit shows its value as a signed decimal.
 void ShowFoldMode(HWND page, bool follow_width) {
-    SetDlgItemTextA(page, IDC_FOLD_LABEL, follow_width ? kFoldFromWidthLabel : kFoldColumnLabel);
+    SetDlgItemTextW(page, IDC_FOLD_LABEL, follow_width ? kFoldFromWidthLabel : kFoldColumnLabel);
     ShowSigned(page, IDC_FOLD_NUMBER, follow_width ? g_pending_tail : g_pending_head);
 }
 
@@ -268,7 +269,7 @@ INT_PTR CALLBACK FoldposDlgProc(HWND page, UINT message, WPARAM wparam, LPARAM l
             ShowSigned(page, IDC_FOLD_NUMBER, record.foldnum_from_tail);
         } else {
             CheckDlgButton(page, IDC_FIXED_FOLD, BST_CHECKED);
-            SetDlgItemTextA(page, IDC_FOLD_LABEL, kFoldColumnLabel);
+            SetDlgItemTextW(page, IDC_FOLD_LABEL, kFoldColumnLabel);
             ShowSigned(page, IDC_FOLD_NUMBER, record.foldnum_from_head);
         }
         g_pending_tail = record.foldnum_from_tail;
@@ -278,7 +279,7 @@ INT_PTR CALLBACK FoldposDlgProc(HWND page, UINT message, WPARAM wparam, LPARAM l
         ShowChoice(page, kWordCharacters, record.wraptype);
         ShowUnsigned(page, IDC_MAXMOVE_LEFT, record.maxmove_leftwise);
         ShowUnsigned(page, IDC_MAXMOVE_RIGHT, record.maxmove_rightwise);
-        for (const auto &text : kFoldTexts) SetDlgItemTextA(page, text.id, record.*text.field);
+        for (const auto &text : kFoldTexts) ShowText(page, text.id, record.*text.field);
         return TRUE;
     }
     if (message == WM_COMMAND) return FoldCommand(page, LOWORD(wparam), HIWORD(wparam));
@@ -324,7 +325,7 @@ INT_PTR CALLBACK HeaderDlgProc(HWND page, UINT message, WPARAM wparam, LPARAM lp
         ShowBits(page, kHeaderBoxes, record);
         if ((record.lumoheader & HEADER_DELIM_EMPTY_LINE) != 0) EnableDelimiter(page);
         ShowChoice(page, kDelimiterMatch, record.lumoheader);
-        SetDlgItemTextA(page, IDC_DELIMITER, record.headerdelimiter);
+        ShowText(page, IDC_DELIMITER, record.headerdelimiter);
         return TRUE;
     }
     if (message == WM_COMMAND) {
@@ -367,24 +368,24 @@ INT_PTR CALLBACK ResetDlgProc(HWND page, UINT message, WPARAM, LPARAM lparam) {
     return FALSE;
 }
 
-void ReportFailure(HWND owner, const char *text) {
-    MessageBoxA(owner, text, kMessageCaption, MB_OK | MB_ICONWARNING);
+void ReportFailure(HWND owner, const wchar_t *text) {
+    MessageBoxW(owner, text, kMessageCaption, MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace
 
 int32_t ShowSettingsSheet(HWND parent, IndentSettings *indent, FoldSettings *fold, HeaderSettings *header) {
     const struct {
-        const char *name;
+        const wchar_t *name;
         DLGPROC procedure;
         void *record;
     } kPages[] = {
-        {"IndentDlg", IndentDlgProc, indent}, {"ManualIndentDlg", ManualIndentDlgProc, indent},
-        {"FoldposDlg", FoldposDlgProc, fold}, {"HeaderDlg", HeaderDlgProc, header},
-        {"ResetDlg", ResetDlgProc, indent},
+        {L"IndentDlg", IndentDlgProc, indent}, {L"ManualIndentDlg", ManualIndentDlgProc, indent},
+        {L"FoldposDlg", FoldposDlgProc, fold}, {L"HeaderDlg", HeaderDlgProc, header},
+        {L"ResetDlg", ResetDlgProc, indent},
     };
     const auto instance = static_cast<HINSTANCE>(ModuleInstance());
-    PROPSHEETPAGEA_V2 pages[5] = {};
+    PROPSHEETPAGEW_V2 pages[5] = {};
     for (size_t k = 0; k < 5; ++k) {
         pages[k].dwSize = sizeof pages[k];
         pages[k].dwFlags = PSP_DEFAULT;  // title from the template, no icon, no callback
@@ -393,7 +394,7 @@ int32_t ShowSettingsSheet(HWND parent, IndentSettings *indent, FoldSettings *fol
         pages[k].pfnDlgProc = kPages[k].procedure;
         pages[k].lParam = reinterpret_cast<LPARAM>(kPages[k].record);
     }
-    PROPSHEETHEADERA sheet = {};
+    PROPSHEETHEADERW sheet = {};
     sheet.dwSize = sizeof sheet;
     sheet.dwFlags = PSH_PROPSHEETPAGE;  // no icon, no callback; the Apply button stays
     sheet.hwndParent = parent;
@@ -401,18 +402,17 @@ int32_t ShowSettingsSheet(HWND parent, IndentSettings *indent, FoldSettings *fol
     sheet.pszCaption = kSheetCaption;
     sheet.nPages = 5;
     sheet.nStartPage = 0;
-    sheet.ppsp = reinterpret_cast<LPCPROPSHEETPAGEA>(pages);
-    return static_cast<int32_t>(PropertySheetA(&sheet));
+    sheet.ppsp = reinterpret_cast<LPCPROPSHEETPAGEW>(pages);
+    return static_cast<int32_t>(PropertySheetW(&sheet));
 }
 
 int32_t EditSlotSettings(HWND parent, int32_t slot, const char *vendor) {
-    // Preset 2 first; the loads then replace each value that they find.
+    // Preset 2 first, its texts in the ANSI code page as the store's are; the
+    // loads then replace each value that they find.
     IndentSettings indent;
     FoldSettings fold;
     HeaderSettings header;
-    FillIndentPreset(&indent, 2);
-    FillFoldPreset(&fold, 2);
-    FillHeaderPreset(&header, 2);
+    FillAnsiPreset(&indent, &fold, &header, 2);
     LoadIndentSettingsOver(&indent, slot, vendor);
     LoadFoldSettingsOver(&fold, slot, vendor);
     LoadHeaderSettingsOver(&header, slot, vendor);

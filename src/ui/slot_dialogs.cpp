@@ -44,45 +44,43 @@ void CreateSlotUpDown(HWND dialog) {
 
 int32_t ShownSlot(HWND dialog) { return static_cast<int32_t>(ReadUnsigned(dialog, IDC_SLOT_NUMBER)); }
 
-// The slot's title, or "(未登録)" when the slot has no key or no readable
-// title of at most 43 bytes. The value's type is not examined; a value that
-// fills the whole buffer without a NUL is cut to 43 bytes.
+// The slot's title (in the ANSI code page, as the store keeps it), or
+// "(未登録)" when the slot has no key or no readable title of at most 43
+// bytes. The value's type is not examined; a value that fills the whole
+// buffer without a NUL is cut to 43 bytes.
 void ShowSlotTitle(HWND dialog, int32_t slot, const char *vendor) {
     char title[kTitleBytes] = {};
     const RegistryKey key = RegistryKey::Open(SlotKey(vendor, slot), Access::kRead);
     uint32_t size = kTitleBytes;
     if (key.valid() && key.Read("Title", title, &size)) {
         title[kTitleBytes - 1] = '\0';
+        ShowText(dialog, IDC_SLOT_TITLE, title);
     } else {
-        std::strcpy(title, kUnregisteredTitle);
+        SetDlgItemTextW(dialog, IDC_SLOT_TITLE, kUnregisteredTitle);
     }
-    SetDlgItemTextA(dialog, IDC_SLOT_TITLE, title);
 }
 
-bool ShowsUnregistered(HWND dialog) {
-    char title[kTitleBytes] = {};
-    GetDlgItemTextA(dialog, IDC_SLOT_TITLE, title, kTitleBytes);
-    return std::strcmp(title, kUnregisteredTitle) == 0;
-}
+bool ShowsUnregistered(HWND dialog) { return HasText(dialog, IDC_SLOT_TITLE, kUnregisteredTitle); }
 
 // "タイトルの更新(&T)": the slot must exist already (its key is opened, never
 // created), and "(未登録)" is refused as a title. An empty title is stored.
 void StoreTitle(HWND dialog, const char *vendor) {
     RegistryKey key = RegistryKey::Open(SlotKey(vendor, ShownSlot(dialog)), Access::kAll);
     if (!key.valid()) {
-        MessageBoxA(dialog, kSetUpFirst, kMessageCaption, MB_OK);
+        MessageBoxW(dialog, kSetUpFirst, kMessageCaption, MB_OK);
         return;
     }
-    char title[kTitleBytes] = {};
-    GetDlgItemTextA(dialog, IDC_SLOT_TITLE, title, kTitleBytes);
-    if (std::strcmp(title, kUnregisteredTitle) == 0) {
-        MessageBoxA(dialog, kGiveAName, kMessageCaption, MB_OK);
+    if (ShowsUnregistered(dialog)) {
+        MessageBoxW(dialog, kGiveAName, kMessageCaption, MB_OK);
         SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_STORE_TITLE)),
                      TRUE);
         return;
     }
+    // The title crosses to the store, so in the ANSI code page.
+    char title[kTitleBytes] = {};
+    ReadText(dialog, IDC_SLOT_TITLE, title);
     if (!key.Write("Title", platform::kRegSz, title, static_cast<uint32_t>(std::strlen(title) + 1))) {
-        MessageBoxA(dialog, kTitleNotSaved, kMessageCaption, MB_OK | MB_ICONWARNING);
+        MessageBoxW(dialog, kTitleNotSaved, kMessageCaption, MB_OK | MB_ICONWARNING);
     }
 }
 
@@ -92,7 +90,7 @@ void StoreTitle(HWND dialog, const char *vendor) {
 void EditShownSlot(HWND dialog, const char *vendor) {
     if (EditSlotSettings(dialog, ShownSlot(dialog), vendor) != 1) return;
     if (!ShowsUnregistered(dialog)) return;
-    SetDlgItemTextA(dialog, IDC_SLOT_TITLE, kConfiguredTitle);
+    SetDlgItemTextW(dialog, IDC_SLOT_TITLE, kConfiguredTitle);
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDC_STORE_TITLE, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDC_STORE_TITLE)));
 }
@@ -132,10 +130,10 @@ INT_PTR CALLBACK RegSelDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM 
 INT_PTR CALLBACK DefaultNumberDlgProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_INITDIALOG) {
         g_default_number_vendor = reinterpret_cast<const char *>(lparam);
-        SetWindowTextA(dialog, kDefaultNumberCaption);
+        SetWindowTextW(dialog, kDefaultNumberCaption);
         ShowWindow(GetDlgItem(dialog, IDC_STORE_TITLE), SW_HIDE);
-        SetDlgItemTextA(dialog, IDC_EDIT_SLOT, kSelectButton);
-        SetDlgItemTextA(dialog, IDCANCEL, kCancelButton);
+        SetDlgItemTextW(dialog, IDC_EDIT_SLOT, kSelectButton);
+        SetDlgItemTextW(dialog, IDCANCEL, kCancelButton);
         EnableWindow(GetDlgItem(dialog, IDC_SLOT_TITLE), FALSE);
         CreateSlotUpDown(dialog);
         ShowSlotTitle(dialog, 1, g_default_number_vendor);
@@ -165,14 +163,14 @@ INT_PTR CALLBACK DefaultNumberDlgProc(HWND dialog, UINT message, WPARAM wparam, 
 extern "C" {
 
 int32_t LUMOTEXT_STDCALL RegSelDlg(LumoWindow parent, const char *vendor) {
-    return static_cast<int32_t>(DialogBoxParamA(static_cast<HINSTANCE>(lumo::ModuleInstance()), "RegSelDlg",
+    return static_cast<int32_t>(DialogBoxParamW(static_cast<HINSTANCE>(lumo::ModuleInstance()), L"RegSelDlg",
                                                 reinterpret_cast<HWND>(parent), lumo::ui::RegSelDlgProc,
                                                 reinterpret_cast<LPARAM>(vendor)));
 }
 
 int32_t LUMOTEXT_STDCALL DefaultNumberDlg(LumoWindow parent, const char *vendor) {
-    return static_cast<int32_t>(DialogBoxParamA(
-        static_cast<HINSTANCE>(lumo::ModuleInstance()), "RegSelDlg", reinterpret_cast<HWND>(parent),
+    return static_cast<int32_t>(DialogBoxParamW(
+        static_cast<HINSTANCE>(lumo::ModuleInstance()), L"RegSelDlg", reinterpret_cast<HWND>(parent),
         lumo::ui::DefaultNumberDlgProc, reinterpret_cast<LPARAM>(vendor)));
 }
 
