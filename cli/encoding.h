@@ -1,6 +1,7 @@
-// Text encodings of the lumotext tool. The formatter works on code page 932
-// (Shift-JIS); UTF-8 text is converted to it and back, and every character
-// that code page 932 cannot hold exactly is reported with its line and column.
+// Text encodings of the lumotext tool: their names, a place in a text, the
+// check of UTF-8, and the converter between UTF-8 and code page 932 that the
+// slot commands use for the terminal (texts themselves go to the library in
+// their own encoding).
 #pragma once
 
 #include <cstddef>
@@ -38,13 +39,6 @@ struct TextPosition {
     size_t column = 1;
 };
 
-// The position of the character that begins at byte offset in text, text
-// being UTF-8 (kUtf8) or code page 932 (kShiftJis).
-TextPosition PositionOf(std::string_view text, size_t offset, Encoding encoding);
-
-// "line 3, column 7" for that position, lines counted from first_line.
-std::string PlaceOf(std::string_view text, size_t offset, Encoding encoding, size_t first_line = 1);
-
 // Offset of the first byte that does not begin or continue a well-formed
 // UTF-8 character (overlong forms, surrogates, code points above U+10FFFF and
 // truncated sequences are all ill-formed); npos when the text is valid.
@@ -64,38 +58,5 @@ public:
     virtual bool FromUtf8(std::string_view utf8, std::string *out) = 0;
     virtual bool ToUtf8(std::string_view cp932, std::string *out) = 0;
 };
-
-// The input as the formatter gets it, and what is needed to write the
-// formatted text back in the input's own encoding.
-struct DecodedText {
-    Encoding encoding = Encoding::kShiftJis;  // kShiftJis or kUtf8, never kAuto
-    bool bom = false;                         // a UTF-8 byte order mark was removed
-    std::string cp932;                        // the text for the formatter, no NUL in it
-};
-
-// The conversions work on pieces of at most this many bytes, cut between
-// characters; tests pass a small value to exercise the cuts.
-constexpr size_t kDefaultChunkBytes = size_t{16} << 20;
-
-// Where the text handed to DecodeInput stands in the whole input: the number
-// of its first line, for messages, and whether it is the input's beginning,
-// the one place where a byte order mark is taken off.
-struct PieceOfText {
-    size_t first_line = 1;
-    bool text_start = true;
-};
-
-// Decides the encoding (kAuto) and converts the input to code page 932. On
-// failure returns false and sets *error to a message that names the line and
-// column: a NUL byte, ill-formed UTF-8 (with kUtf8), or a character that code
-// page 932 cannot hold exactly (U+XXXX).
-bool DecodeInput(std::string_view input, Encoding requested, Cp932Codec *codec, DecodedText *decoded,
-                 std::string *error, size_t chunk_bytes = kDefaultChunkBytes, const PieceOfText &piece = {});
-
-// The formatter's code page 932 output in the input's encoding: the raw
-// bytes for Shift-JIS, else UTF-8 with the byte order mark restored. False,
-// with *error set, when the text is not code page 932.
-bool EncodeOutput(std::string_view cp932, const DecodedText &decoded, Cp932Codec *codec, std::string *output,
-                  std::string *error, size_t chunk_bytes = kDefaultChunkBytes);
 
 }  // namespace lumo::cli
