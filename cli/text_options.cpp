@@ -3,6 +3,8 @@
 // error naming the option, not a failure of the library.
 #include "text_options.h"
 
+#include "settings/slots.h"
+
 namespace lumo::cli {
 namespace {
 
@@ -12,7 +14,8 @@ constexpr uint32_t kMaxTab = 255;
 }  // namespace
 
 const OptionSpec kPresetOption = {"preset", '\0', "N",
-                                  "formatting preset (default 2):\n"
+                                  "formatting preset (default 2, or the default\n"
+                                  "slot when 'lumotext slot default N' set one):\n"
                                   "  0  items and paragraphs; quotes and emphasis\n"
                                   "     are ordinary text\n"
                                   "  1  as 2, but quoted lines and the header block\n"
@@ -51,6 +54,12 @@ bool ReadTextSettings(const ParsedCommand &command, TextSettings *settings, std:
     }
     settings->slot.fold_option = true;
     if (!ReadSlotChoice(command, &settings->slot, error)) return false;
+    // Without --preset or --slot, the slot that 'lumotext slot default N'
+    // chose, if any; reading the store never creates it.
+    if (settings->slot.slot < 0 && !command.Has("preset")) {
+        const int32_t slot = ReadDefaultNumber(nullptr);
+        if (slot >= 1 && slot <= LUMO_SLOT_COUNT) settings->slot.slot = slot;
+    }
     if (const std::string *value = command.Value("tab")) {
         if (!ParseNumberOption(*value, "tab", 0, kMaxTab, &number, error)) return false;
         o.tab = number;

@@ -345,6 +345,29 @@ else
     if [ "$(cat "$work/keep")" = "old" ]; then pass; else fail "the output file changed"; fi
 fi
 
+# Former bug: 'lumotext slot default N' changed nothing that format and bind
+# used. Now it chooses their settings when neither --preset nor --slot does.
+begin "the default slot is what format and bind use"
+slot preset 4 0
+slot set 4 fold.foldnum_from_head 24
+slot set 4 fold.foldnum_from_tail 0
+run format --slot 4 "$sample"
+cp "$out" "$work/slot4"
+run bind --slot 4 "$work/slot4"
+cp "$out" "$work/slot4-bound"
+run format --preset 2 "$sample"
+cp "$out" "$work/plain"
+slot default 4
+run format "$sample"
+expect_status 0
+expect_same "$out" "$work/slot4" "format without --slot and format --slot 4"
+run bind "$work/slot4"
+expect_same "$out" "$work/slot4-bound" "bind without --slot and bind --slot 4"
+run format --preset 2 "$sample"
+expect_same "$out" "$work/plain" "--preset 2 over the default slot"
+run format --help
+expect_stdout_has "lumotext slot default N"
+
 begin "bind: a missing input file"
 run bind "$work/no-such-file"
 expect_status 1

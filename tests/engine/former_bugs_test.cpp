@@ -6,6 +6,8 @@
 #include <string>
 
 #include "engine/engine_support.h"
+#include "lumo.h"
+#include "platform/lead_byte.h"
 
 namespace lumo_engine_test {
 namespace {
@@ -112,6 +114,37 @@ TEST(FormerBugs, ALastLineWithoutALineEndStaysWithout) {
         EXPECT_EQ(Stream(LUMO_FORMAT, o, once.output, &random, 3).output, once.output) << text;
     }
 }
+
+#ifndef _WIN32
+// The Windows tool took Shift-JIS's lead bytes from the system's code page,
+// so on a system whose code page is not 932 a Shift-JIS text was cut inside
+// its characters. The library's own API reads code page 932 as code page
+// 932 whatever the system's code page is.
+TEST(FormerBugs, ShiftJisIsReadWithCodePage932sLeadBytesOnAnySystem) {
+    // 表 and ソ end in a backslash, 日本語 has lead bytes that 1252 lacks.
+    const std::string text = "\x95\x5C\x83\x5C\x93\xFA\x96\x7B\x8C\xEA\x82\xCC\x95\xB6\x8F\xCD\x82\xC5\x82\xB7\x81\x42\n";
+    lumo_options o;
+    lumo_options_init(&o);
+    o.encoding = LUMO_CP932;
+    o.fold = 7;
+    const auto fold = [&] {
+        char *out = nullptr;
+        size_t n = 0;
+        lumo_error error;
+        EXPECT_EQ(lumo_format(text.data(), text.size(), &o, &out, &n, &error), 0);
+        std::string folded(out, n);
+        lumo_free(out);
+        return folded;
+    };
+    const std::string on932 = fold();
+    EXPECT_EQ(on932.find('\n'), 6u);  // three two-byte characters, whole
+    for (const uint32_t code_page : {1252u, 65001u}) {
+        lumo::platform::SetAnsiCodePageStandIn(code_page);
+        EXPECT_EQ(fold(), on932) << "code page " << code_page;
+        lumo::platform::SetAnsiCodePageStandIn(0);
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace lumo_engine_test
