@@ -36,7 +36,12 @@ std::unique_ptr<Binder> Binder::Make(const BinderSetup &setup, StreamOutput *out
     if (binder == nullptr) return nullptr;
     const StreamRules &r = *binder->rules_;
     if (r.rules != Rules::kClassic) {
-        binder->measure_.reset(new (std::nothrow) JlreqMeasure(r.cp, r.fold_tables, r.break_rules.level, r.tab_width));
+        const bool utf8 = r.encoding == Encoding::kUtf8;
+        binder->codes_.reset(new (std::nothrow)
+                                 JlreqCodes(r.fold_tables, utf8, !utf8 || r.alphabet->AsciiAsItself()));
+        if (binder->codes_ == nullptr) return nullptr;
+        binder->measure_.reset(new (std::nothrow)
+                                   JlreqMeasure(r.cp, *binder->codes_, r.break_rules.level, r.tab_width));
         if (binder->measure_ == nullptr) return nullptr;
     }
     binder->block_rules_.reset(new (std::nothrow) BlockRules{

@@ -60,7 +60,8 @@ private:
     const BinderSetup setup_;
     StreamOutput *output_;
     std::unique_ptr<const StreamRules> rules_;
-    std::unique_ptr<JlreqMeasure> measure_;  // with the Japanese rules
+    std::unique_ptr<JlreqCodes> codes_;      // with the Japanese rules: each code's traits
+    std::unique_ptr<JlreqMeasure> measure_;  // and the measure over them
     std::unique_ptr<BlockRules> block_rules_;
     std::unique_ptr<BlockEnds> ends_;
     std::unique_ptr<text::LineImage> image_;  // UTF-8 text only

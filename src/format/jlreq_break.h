@@ -70,9 +70,11 @@ inline bool MayBreakBetween(Level level, Traits before, Traits after, bool space
         if ((a & kNoHead) || (b & kNoTail)) return false;
     } else {
         // An ASCII mark with a space between it and its neighbour is not
-        // glued to that neighbour.
-        if ((a & kNoHead) && !(after & kAdjacentOnly)) return false;
-        if ((b & kNoTail) && !(before & kAdjacentOnly)) return false;
+        // glued to that neighbour, by the classes or by the settings' sets
+        // (whose ASCII members are meant for the marks that touch).
+        if ((after & kAdjacentOnly) == 0 && ((a & kNoHead) || (after & kUserNoHead))) return false;
+        if ((before & kAdjacentOnly) == 0 && ((b & kNoTail) || (before & kUserNoTail))) return false;
+        return true;
     }
     return !(after & kUserNoHead) && !(before & kUserNoTail);
 }

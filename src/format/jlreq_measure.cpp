@@ -10,9 +10,11 @@ namespace lumo {
 
 jlreq::Traits JlreqMeasure::TraitsAt(const BlockLine &line, const char *p) const {
     const uint32_t code = cp_.CharCode(p);
+    jlreq::Traits traits;
+    if (codes_.Lookup(code, &traits)) return traits;
     const LineView view{line.text, static_cast<size_t>(line.stop - line.text), line.bytes,
                         line.image != nullptr ? line.image->offsets() : nullptr};
-    return CodeTraits(tables_, CodePointAt(cp_, view, p), code);
+    return codes_.Of(CodePointAt(cp_, view, p), code);
 }
 
 // The spaces at a line's end count: they would stand between it and what

@@ -17,8 +17,9 @@ namespace lumo {
 
 class JlreqMeasure final : public FoldMeasure {
 public:
-    JlreqMeasure(const CodePage &cp, const FoldTables &tables, jlreq::Level level, uint32_t tab_width)
-        : cp_(cp), tables_(tables), level_(level), tab_width_(tab_width) {}
+    // codes: the binder's own cache of each code's traits.
+    JlreqMeasure(const CodePage &cp, JlreqCodes &codes, jlreq::Level level, uint32_t tab_width)
+        : cp_(cp), codes_(codes), level_(level), tab_width_(tab_width) {}
 
     uint64_t Width(const BlockLine &line) const override;
     bool Fits(uint64_t width, const BlockLine &line, const char *rest, uint32_t fold_column) const override;
@@ -28,7 +29,7 @@ public:
 
 private:
     const CodePage &cp_;
-    const FoldTables &tables_;
+    JlreqCodes &codes_;
     jlreq::Level level_;
     uint32_t tab_width_;
 };
