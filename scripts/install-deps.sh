@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a job needs, only those missing, so that
 # a fresh Debian 12 machine can build and test with one command.
-# Usage: scripts/install-deps.sh [core|test|bench]...
+# Usage: scripts/install-deps.sh [core|test|bench|measure]...
 #   core   what the native build needs (make run): help2man for the man
 #          pages, dpkg-dev and file for the Debian package (make deb)
 #   test   also ICU, Unicode's data files and python3 for the character
@@ -13,6 +13,10 @@
 #          and guides for the UTF-8 documentation test
 #   bench  also the corpus, the tools compared against (nkf, Text::LineFold),
 #          hyperfine, GNU time and gnuplot
+#   measure  the peers that scripts/measure-line-breaks.sh folds Japanese
+#          with (Emacs, Vim, Text::LineFold) and its samples: Debian's
+#          Japanese manual pages rendered by man and groff, and the Japanese
+#          Debian Reference
 set -euo pipefail
 
 core=(cmake ninja-build g++ make libgtest-dev libgmock-dev libbenchmark-dev libsqlite3-dev
@@ -25,6 +29,8 @@ test=(libicu-dev unicode-data python3  # the character model's oracle and data (
       mandoc man-db zip unzip pkgconf  # man pages, packages, install tree
       manpages-ja debian-faq-ja maint-guide-ja bsdextrautils)  # Japanese documentation in UTF-8
 bench=(debian-reference-ja nkf hyperfine gnuplot-nox time libunicode-linebreak-perl python3)
+measure=(emacs-nox vim libunicode-linebreak-perl manpages-ja debian-reference-ja groff-base man-db python3
+         coreutils base-files)  # fmt folds the English that bind must join; the GPL 3 is that English
 
 wanted=()
 for group in "${@:-core}"; do
@@ -32,7 +38,8 @@ for group in "${@:-core}"; do
     core) wanted+=("${core[@]}") ;;
     test) wanted+=("${core[@]}" "${test[@]}") ;;
     bench) wanted+=("${core[@]}" "${bench[@]}") ;;
-    *) echo "install-deps: unknown group '$group' (core, test, bench)" >&2; exit 2 ;;
+    measure) wanted+=("${core[@]}" "${measure[@]}") ;;
+    *) echo "install-deps: unknown group '$group' (core, test, bench, measure)" >&2; exit 2 ;;
   esac
 done
 
