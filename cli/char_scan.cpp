@@ -183,6 +183,23 @@ ScannedChar ScanChar(Encoding encoding, const unsigned char *p, const unsigned c
     }
 }
 
+size_t ScanShiftJisRun(const unsigned char *p, const unsigned char *end, uint64_t by_kind[8]) {
+    const unsigned char *const start = p;
+    while (p < end && *p >= 0x80) {
+        const unsigned char lead = *p;
+        if (lead >= 0xA1 && lead <= 0xDF) {  // half-width katakana
+            ++by_kind[static_cast<size_t>(CharKind::kUnlikely)];
+            ++p;
+            continue;
+        }
+        if (!IsSjisLead(lead) || end - p < 2 || !IsSjisTrail(p[1])) break;
+        const unsigned pair = lead <= 0x9F ? lead - 0x81u : lead - 0xC1u;
+        ++by_kind[static_cast<size_t>(RowKind(pair * 2 + (p[1] <= 0x9E ? 1 : 2)))];
+        p += 2;
+    }
+    return static_cast<size_t>(p - start);
+}
+
 const char *IsoDesignation(IsoSet set) {
     switch (set) {
     case IsoSet::kAscii: return "\x1B(B";

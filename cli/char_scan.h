@@ -43,6 +43,12 @@ struct ScannedChar {
 // waits for more bytes, or at the end of the text takes them as they are.
 ScannedChar ScanChar(Encoding encoding, const unsigned char *p, const unsigned char *end, IsoSet *set);
 
+// The Shift-JIS characters beyond ASCII from p on that are whole before end
+// and of no kind but kana, common, rare or unlikely: their bytes, with the
+// number of each kind added to by_kind (indexed by CharKind). One call for a
+// run, so that a long Japanese text is checked at the speed of a loop.
+size_t ScanShiftJisRun(const unsigned char *p, const unsigned char *end, uint64_t by_kind[8]);
+
 // The ISO-2022-JP escape sequence that selects set, e.g. "\x1B$B".
 const char *IsoDesignation(IsoSet set);
 

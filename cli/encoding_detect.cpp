@@ -143,6 +143,25 @@ size_t EncodingFit::Walk(const unsigned char *p, const unsigned char *end, bool 
                 continue;
             }
         }
+        if (encoding_ == Encoding::kShiftJis && b >= 0x80) {
+            uint64_t by_kind[8] = {};
+            const size_t bytes = ScanShiftJisRun(p, end, by_kind);
+            if (bytes > 0) {
+                const auto kind = [&](CharKind k) { return by_kind[static_cast<size_t>(k)]; };
+                const uint64_t count = kind(CharKind::kKana) + kind(CharKind::kCommon) + kind(CharKind::kRare) +
+                                       kind(CharKind::kUnlikely);
+                if (!first_evidence_.found) first_evidence_ = {true, position_, b};
+                counts_.kana += kind(CharKind::kKana);
+                counts_.common += kind(CharKind::kCommon);
+                counts_.rare += kind(CharKind::kRare);
+                counts_.unlikely += kind(CharKind::kUnlikely);
+                units_ += count;
+                position_.column += static_cast<size_t>(count);
+                after_cr_ = false;
+                p += bytes;
+                continue;
+            }
+        }
         const ScannedChar c = ScanChar(encoding_, p, end, &set_);
         if (c.kind == CharKind::kCut && !at_end) break;
         Count(c, p);

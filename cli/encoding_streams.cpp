@@ -14,6 +14,7 @@ namespace {
 
 constexpr size_t kReadBytes = size_t{64} << 10;
 constexpr size_t kMaxHeldBytes = size_t{1} << 20;
+constexpr size_t kDetectSlice = size_t{4} << 10;
 
 bool Converted(Encoding encoding) { return encoding == Encoding::kEucJp || encoding == Encoding::kIso2022Jp; }
 
@@ -127,26 +128,33 @@ private:
     // caller's buffer already.
     void Take(std::string_view bytes, bool at_end, bool hand_on) {
         if (at_end) finished_ = true;
-        if (detector_ != nullptr) {
-            detector_->Feed(bytes);
+        // The candidates read a slice at a time, so that they stop once they
+        // have seen enough; the rest of a piece is only checked.
+        while (detector_ != nullptr) {
+            std::string_view slice = bytes.substr(0, kDetectSlice);
+            bytes.remove_prefix(slice.size());
+            const bool last = at_end && bytes.empty();
+            detector_->Feed(slice);
             if (held_.empty()) {
                 // What comes before the first byte beyond ASCII goes on now.
-                const auto evidence = std::find_if(bytes.begin(), bytes.end(), [](char c) {
+                const auto evidence = std::find_if(slice.begin(), slice.end(), [](char c) {
                     return IsEvidenceByte(static_cast<unsigned char>(c));
                 });
-                const auto ascii = static_cast<size_t>(evidence - bytes.begin());
-                ready_.append(bytes.substr(0, ascii));
-                bytes.remove_prefix(ascii);
+                const auto ascii = static_cast<size_t>(evidence - slice.begin());
+                ready_.append(slice.substr(0, ascii));
+                slice.remove_prefix(ascii);
             }
-            held_.append(bytes);
-            const bool paused = !at_end && detector_->HasEvidence() && !raw_->MoreWaiting();
-            if (at_end || (!held_.empty() && (detector_->Enough() || held_.size() >= kMaxHeldBytes || paused))) {
-                Decide(at_end);
+            held_.append(slice);
+            const bool paused = !last && bytes.empty() && detector_->HasEvidence() && !raw_->MoreWaiting();
+            if (last || (!held_.empty() && (detector_->Enough() || held_.size() >= kMaxHeldBytes || paused))) {
+                Decide(last);
+                if (!failure_.empty()) return;
             }
-            return;
+            if (bytes.empty()) return;
         }
         if (validator_) {
             if (at_end) {
+                validator_->Feed(bytes);
                 validator_->Finish();
             } else {
                 validator_->Feed(bytes);
