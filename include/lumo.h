@@ -32,22 +32,28 @@
 extern "C" {
 #endif
 
+/* Each enumeration has a last member that keeps it as wide as an int, so
+ * that any int a caller stores in one is a value of it, which the library
+ * checks and refuses with LUMO_ERR_OPTIONS when it names nothing. */
 typedef enum lumo_encoding {
     LUMO_UTF8 = 0,  /* UTF-8; a byte that is not UTF-8 is a one-column character, kept as it is */
-    LUMO_CP932 = 1  /* Shift-JIS, code page 932 */
+    LUMO_CP932 = 1, /* Shift-JIS, code page 932 */
+    LUMO_ENCODING_INT_ = 0x7FFFFFFF
 } lumo_encoding;
 
 /* The width of the East Asian ambiguous characters (○ ※ α é) in UTF-8. */
 typedef enum lumo_ambiguous {
     LUMO_AMBIGUOUS_CP932 = 0,  /* two columns when code page 932 holds them as two bytes */
     LUMO_AMBIGUOUS_WIDE = 1,
-    LUMO_AMBIGUOUS_NARROW = 2
+    LUMO_AMBIGUOUS_NARROW = 2,
+    LUMO_AMBIGUOUS_INT_ = 0x7FFFFFFF
 } lumo_ambiguous;
 
 typedef enum lumo_mode {
     LUMO_FORMAT = 0,  /* fold */
     LUMO_BIND = 1,    /* join folded lines back */
-    LUMO_REFLOW = 2   /* bind each block of folded lines and fold it again */
+    LUMO_REFLOW = 2,  /* bind each block of folded lines and fold it again */
+    LUMO_MODE_INT_ = 0x7FFFFFFF
 } lumo_mode;
 
 /* The line-break rules: after W3C's Requirements for Japanese Text Layout
@@ -57,7 +63,8 @@ typedef enum lumo_rules {
     LUMO_RULES_NORMAL = 0,  /* no line begins with a small kana or ー; 〜 and ゠ may begin one */
     LUMO_RULES_STRICT = 1,  /* also never with 〜 or ゠ */
     LUMO_RULES_LOOSE = 2,   /* lines may begin with hyphens, ・ ： ！ ？, iteration marks, small kana, ー, units */
-    LUMO_RULES_CLASSIC = 3  /* the settings' kinsoku sets alone, with push-out or hanging within their limits */
+    LUMO_RULES_CLASSIC = 3, /* the settings' kinsoku sets alone, with push-out or hanging within their limits */
+    LUMO_RULES_INT_ = 0x7FFFFFFF
 } lumo_rules;
 
 /* Results. */

@@ -35,6 +35,7 @@ public:
     }
     // Drops the first count bytes.
     void Consume(size_t count) {
+        if (count == 0) return;  // the storage may be null then
         std::memmove(storage_.data(), storage_.data() + count, size_ - count);
         size_ -= count;
     }

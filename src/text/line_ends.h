@@ -13,6 +13,7 @@ namespace lumo {
 // The first CR or LF in [p, end), or end. A line's CR comes before its LF,
 // so CR is looked for only in front of the first LF.
 inline const char *FindLineEnd(const char *p, const char *end) {
+    if (p == end) return end;  // p may be null then
     const auto *lf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
     const char *stop = lf != nullptr ? lf : end;
     const auto *cr = static_cast<const char *>(std::memchr(p, '\r', static_cast<size_t>(stop - p)));
