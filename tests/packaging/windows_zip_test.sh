@@ -75,7 +75,7 @@ wine() { "$source_dir/scripts/wine-run.sh" "$@" 2>/dev/null | tr -d '\r'; }
 check "64-bit tool: --version" grep -qx "lumotext $version" <(wine "$top/x64/lumotext.exe" --version)
 cp "$source_dir/examples/sample-sjis.txt" "$top/x64/sample.txt"
 (cd "$top/x64" && "$source_dir/scripts/wine-run.sh" "$top/x64/lumotext.exe" format --fold 30 \
-    --encoding sjis sample.txt >"$work/tool.txt" 2>"$work/tool.err")
+    --rules classic --encoding sjis sample.txt >"$work/tool.txt" 2>"$work/tool.err")
 check "64-bit tool: format" test -s "$work/tool.txt"
 echo "[library ${version/./}]" >>"$work/tool.txt"
 host_folds() {
@@ -83,6 +83,28 @@ host_folds() {
         cmp "$work/host.txt" "$work/tool.txt"
 }
 check "64-bit DLL: a C program folds as the tool does" host_folds
+
+# Former bug: the Windows tool read UTF-8 only through code page 932, so an
+# emoji or the wave dash 〜 was an error. It now formats and binds UTF-8 as
+# the Linux tool does, byte for byte.
+native=$source_dir/build/native/lumotext
+if [[ -x $native ]]; then
+    printf '%s\n' '旅行の持ち物〜カメラ📷、サングラス😎、家族写真👨‍👩‍👧、日本の旗🇯🇵を忘れずに。' \
+        'ガイドさんはフランス語で「Très bien, c'"'"'est magnifique !」と言いました👍🏽。' \
+        'か゛ぎ ｶﾞｷﾞ — the naïve café, ½ and ①, 〜～ −－' >"$top/x64/utf8.txt"
+    same_as_native() {  # ARGS...
+        (cd "$top/x64" && "$source_dir/scripts/wine-run.sh" "$top/x64/lumotext.exe" "$@" utf8.txt \
+            >"$work/windows.txt" 2>"$work/windows.err") || { cat "$work/windows.err"; return 1; }
+        "$native" "$@" "$top/x64/utf8.txt" >"$work/linux.txt" && cmp "$work/windows.txt" "$work/linux.txt"
+    }
+    for fold in 12 20 30; do
+        check "64-bit tool: UTF-8 folded at $fold as on Linux" same_as_native format --fold "$fold"
+        check "64-bit tool: UTF-8 at $fold, classic rules, as on Linux" same_as_native format --rules classic --fold "$fold"
+    done
+    check "64-bit tool: UTF-8 bound as on Linux" same_as_native bind --fold 20
+else
+    echo "note: $native is not built; the UTF-8 comparison with the Linux tool is skipped"
+fi
 
 # The read-me files: where the DLL goes and what a macro calls first.
 readme_says() {
