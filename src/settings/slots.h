@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "lumotext.h"
+#include "settings/record_fields.h"
 
 namespace lumo {
 
@@ -34,6 +36,20 @@ uint32_t LoadHeaderSettingsOver(HeaderSettings *record, int32_t slot, const char
 uint32_t SaveIndentSettings(const IndentSettings &record, int32_t slot, const char *vendor);
 uint32_t SaveFoldSettings(const FoldSettings &record, int32_t slot, const char *vendor);
 uint32_t SaveHeaderSettings(const HeaderSettings &record, int32_t slot, const char *vendor);
+
+// What a load leaves in a field whose value cannot be read: 0 or the empty
+// text (as the loads above), or the record's own value (as the loads over).
+enum class OnMissing { kZero, kKeep };
+
+// The loads and saves above for the record of the three that which names.
+uint32_t LoadRecord(Record which, Records *records, int32_t slot, const char *vendor,
+                    OnMissing on_missing = OnMissing::kZero);
+uint32_t SaveRecord(Record which, const Records &records, int32_t slot, const char *vendor);
+
+// The value names behind a load's mask. The store is asked which of the
+// values sharing a bit (the indent strings, their property words) failed,
+// and each of those is named alone.
+std::vector<std::string> FailedValueNames(Record which, uint32_t mask, int32_t slot, const char *vendor);
 
 uint32_t SavePresetIndent(int32_t slot, int32_t preset, const char *vendor);
 uint32_t SavePresetFold(int32_t slot, int32_t preset, const char *vendor);
