@@ -2,22 +2,10 @@
 // and for messages about what a load or a save could not do.
 #include "settings/field_text.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace lumo {
-namespace {
-
-// Whether word is name, in any case.
-bool SameName(std::string_view word, const char *name) {
-    size_t i = 0;
-    for (; i < word.size() && name[i] != '\0'; ++i) {
-        const char c = word[i];
-        if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != name[i]) return false;
-    }
-    return i == word.size() && name[i] == '\0';
-}
-
-}  // namespace
 
 const FieldSpec *FindField(std::string_view name) {
     for (const FieldSpec &field : Fields()) {
@@ -46,23 +34,11 @@ bool ParseNumber(std::string_view text, uint32_t *value) {
         base = 16;
         text.remove_prefix(2);
     }
-    if (text.empty()) return false;
-    uint64_t number = 0;
-    for (const char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9') {
-            digit = c - '0';
-        } else if (base == 16 && c >= 'a' && c <= 'f') {
-            digit = c - 'a' + 10;
-        } else if (base == 16 && c >= 'A' && c <= 'F') {
-            digit = c - 'A' + 10;
-        } else {
-            return false;
-        }
-        number = number * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
-        if (number > 0xFFFFFFFFu) return false;
-    }
-    *value = static_cast<uint32_t>(number);
+    uint32_t number = 0;
+    const char *end = text.data() + text.size();
+    const std::from_chars_result read = std::from_chars(text.data(), end, number, base);
+    if (text.empty() || read.ec != std::errc() || read.ptr != end) return false;
+    *value = number;
     return true;
 }
 
@@ -89,7 +65,8 @@ bool ParseFlags(std::string_view text, const FlagGroup &group, uint32_t *value, 
     uint32_t result = 0;
     for (size_t start = 0;;) {
         const size_t bar = text.find('|', start);
-        const std::string word(TrimBlanks(text.substr(start, bar == std::string_view::npos ? bar : bar - start)));
+        const std::string word(
+            TrimBlanks(text.substr(start, bar == std::string_view::npos ? bar : bar - start)));
         if (word.empty()) {
             *error = "a flag name or number is missing between the '|'";
             return false;
@@ -102,7 +79,7 @@ bool ParseFlags(std::string_view text, const FlagGroup &group, uint32_t *value, 
             }
         } else {
             size_t i = 0;
-            while (i < group.count && !SameName(word, group.names[i].name)) ++i;
+            while (i < group.count && !IsNameInAnyCase(word, group.names[i].name)) ++i;
             if (i == group.count) {
                 *error = "'" + word + "' is not one of its flags";
                 return false;
@@ -121,6 +98,15 @@ std::string FlagNames(const FlagGroup &group) {
     std::string names;
     for (size_t i = 0; i < group.count; ++i) names += (i == 0 ? "" : ", ") + std::string(group.names[i].name);
     return names;
+}
+
+bool IsNameInAnyCase(std::string_view word, const char *name) {
+    size_t i = 0;
+    for (; i < word.size() && name[i] != '\0'; ++i) {
+        const char c = word[i];
+        if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != name[i]) return false;
+    }
+    return i == word.size() && name[i] == '\0';
 }
 
 std::string_view TrimBlanks(std::string_view text) {

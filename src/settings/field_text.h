@@ -37,6 +37,9 @@ bool ParseFlags(std::string_view text, const FlagGroup &group, uint32_t *value, 
 // "STYLE_INDENT, STYLE_QUOTE, ...": the group's names.
 std::string FlagNames(const FlagGroup &group);
 
+// Whether word is name (upper case) in any case of its letters.
+bool IsNameInAnyCase(std::string_view word, const char *name);
+
 // text without the blanks and tabs around it.
 std::string_view TrimBlanks(std::string_view text);
 

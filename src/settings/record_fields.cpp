@@ -8,40 +8,26 @@
 namespace lumo {
 namespace {
 
+// Each bit by the public header's name for it.
+#define LUMO_FLAG(name) {#name, name}
 const FlagName kStyleNames[] = {
-    {"STYLE_INDENT", STYLE_INDENT},
-    {"STYLE_QUOTE", STYLE_QUOTE},
-    {"STYLE_EMPHA", STYLE_EMPHA},
-    {"STYLE_SCENARIO", STYLE_SCENARIO},
-    {"STYLE_ITEMIZE", STYLE_ITEMIZE},
-    {"STYLE_PARAGRAPH", STYLE_PARAGRAPH},
-    {"STYLE_FIXED_COLUMN", STYLE_FIXED_COLUMN},
-    {"STYLE_INDENT_STRINGS", STYLE_INDENT_STRINGS},
-    {"STYLE_STRIP_WHEN_INDENT", STYLE_STRIP_WHEN_INDENT},
-    {"STYLE_STRIP_HEAD_SPACE", STYLE_STRIP_HEAD_SPACE},
-};
-const FlagName kSubStyleNames[] = {
-    {"SUB_NAMED_QUOTE", SUB_NAMED_QUOTE},
-    {"SUB_ITEM_END_SPACE", SUB_ITEM_END_SPACE},
-    {"SUB_ITEM_NO_PARAGRAPH", SUB_ITEM_NO_PARAGRAPH},
-    {"SUB_PARAGRAPH_WIDE_SPACE", SUB_PARAGRAPH_WIDE_SPACE},
-    {"SUB_FILL_SOURCE", SUB_FILL_SOURCE},
-    {"SUB_FILL_WIDE_SPACE", SUB_FILL_WIDE_SPACE},
-    {"SUB_KEEP_QUOTED", SUB_KEEP_QUOTED},
-    {"SUB_BLANK_TAB", SUB_BLANK_TAB},
-    {"SUB_BLANK_WIDE", SUB_BLANK_WIDE},
-    {"SUB_BLANK_NARROW", SUB_BLANK_NARROW},
-};
-const FlagName kIndentStringNames[] = {{"INDSTR_NEED_BLANK", INDSTR_NEED_BLANK}};
-const FlagName kTailwrapNames[] = {
-    {"TAIL_WORDWRAP", TAIL_WORDWRAP}, {"TAIL_KINSOKU", TAIL_KINSOKU}, {"TAIL_FOLLOW_WIDTH", TAIL_FOLLOW_WIDTH}};
-const FlagName kWraptypeNames[] = {
-    {"WRAP_PUSH_OUT", WRAP_PUSH_OUT}, {"WRAP_HANG", WRAP_HANG},           {"WRAP_ALNUM", WRAP_ALNUM},
-    {"WRAP_ASCII", WRAP_ASCII},       {"WRAP_ALNUM_PLUS", WRAP_ALNUM_PLUS},
-};
-const FlagName kHeaderNames[] = {{"HEADER_NO_FORMAT", HEADER_NO_FORMAT},
-                                 {"HEADER_DELIM_EMPTY_LINE", HEADER_DELIM_EMPTY_LINE},
-                                 {"HEADER_DELIM_EXACT", HEADER_DELIM_EXACT}};
+    LUMO_FLAG(STYLE_INDENT),          LUMO_FLAG(STYLE_QUOTE),          LUMO_FLAG(STYLE_EMPHA),
+    LUMO_FLAG(STYLE_SCENARIO),        LUMO_FLAG(STYLE_ITEMIZE),        LUMO_FLAG(STYLE_PARAGRAPH),
+    LUMO_FLAG(STYLE_FIXED_COLUMN),    LUMO_FLAG(STYLE_INDENT_STRINGS), LUMO_FLAG(STYLE_STRIP_WHEN_INDENT),
+    LUMO_FLAG(STYLE_STRIP_HEAD_SPACE)};
+const FlagName kSubStyleNames[] = {LUMO_FLAG(SUB_NAMED_QUOTE),       LUMO_FLAG(SUB_ITEM_END_SPACE),
+                                   LUMO_FLAG(SUB_ITEM_NO_PARAGRAPH), LUMO_FLAG(SUB_PARAGRAPH_WIDE_SPACE),
+                                   LUMO_FLAG(SUB_FILL_SOURCE),       LUMO_FLAG(SUB_FILL_WIDE_SPACE),
+                                   LUMO_FLAG(SUB_KEEP_QUOTED),       LUMO_FLAG(SUB_BLANK_TAB),
+                                   LUMO_FLAG(SUB_BLANK_WIDE),        LUMO_FLAG(SUB_BLANK_NARROW)};
+const FlagName kIndentStringNames[] = {LUMO_FLAG(INDSTR_NEED_BLANK)};
+const FlagName kTailwrapNames[] = {LUMO_FLAG(TAIL_WORDWRAP), LUMO_FLAG(TAIL_KINSOKU),
+                                   LUMO_FLAG(TAIL_FOLLOW_WIDTH)};
+const FlagName kWraptypeNames[] = {LUMO_FLAG(WRAP_PUSH_OUT), LUMO_FLAG(WRAP_HANG), LUMO_FLAG(WRAP_ALNUM),
+                                   LUMO_FLAG(WRAP_ASCII), LUMO_FLAG(WRAP_ALNUM_PLUS)};
+const FlagName kHeaderNames[] = {LUMO_FLAG(HEADER_NO_FORMAT), LUMO_FLAG(HEADER_DELIM_EMPTY_LINE),
+                                 LUMO_FLAG(HEADER_DELIM_EXACT)};
+#undef LUMO_FLAG
 
 template <size_t N>
 constexpr FlagGroup Group(const FlagName (&names)[N]) {
@@ -54,6 +40,9 @@ const FlagGroup kTailwrap = Group(kTailwrapNames);
 const FlagGroup kWraptype = Group(kWraptypeNames);
 const FlagGroup kHeader = Group(kHeaderNames);
 
+using I = IndentSettings;
+using F = FoldSettings;
+using H = HeaderSettings;
 constexpr Record kIndent = Record::kIndent;
 constexpr Record kFold = Record::kFold;
 constexpr Record kHeaderRecord = Record::kHeader;
@@ -62,34 +51,33 @@ constexpr uint32_t kWord = sizeof(uint32_t);
 
 // The ten indent strings and their property words lie apart in the record
 // but are stored pair by pair: string k, then its property word.
-#define LUMO_INDENT_STRING(k)                                                                                  \
-    {"indent.indent_string-" #k, kIndent, Stored::kText,                                                       \
-     offsetof(IndentSettings, indent_string) + (k) * LUMO_INDENT_STRING_BYTES, LUMO_INDENT_STRING_BYTES, 0x200, \
+#define LUMO_INDENT_STRING(k)                                                                      \
+    {"indent.indent_string-" #k, kIndent, Stored::kText,                                             \
+     offsetof(I, indent_string) + (k) * LUMO_INDENT_STRING_BYTES, LUMO_INDENT_STRING_BYTES, 0x200,    \
      8 + 2 * (k), 8 + 2 * (k), nullptr, "string: the ten indent strings"}
-#define LUMO_INDENT_PROPERTY(k)                                                                           \
-    {"indent.indent_string_property-" #k, kIndent, Stored::kNumber,                                      \
-     offsetof(IndentSettings, indent_string_property) + (k) * kWord, kWord, 0x400, 9 + 2 * (k), 9 + 2 * (k), \
+#define LUMO_INDENT_PROPERTY(k)                                                                    \
+    {"indent.indent_string_property-" #k, kIndent, Stored::kNumber,                                \
+     offsetof(I, indent_string_property) + (k) * kWord, kWord, 0x400, 9 + 2 * (k), 9 + 2 * (k),    \
      &kIndentStringProperty, "flags of each indent string:"}
 
 // name, record, stored as, offset, size, mask bit, read at, written at, flag
 // names, help words.
 const FieldSpec kFields[] = {
-    {"indent.styles", kIndent, Stored::kNumber, offsetof(IndentSettings, styles), kWord, 0x002, 0, 0, &kStyles,
+    {"indent.styles", kIndent, Stored::kNumber, offsetof(I, styles), kWord, 0x002, 0, 0, &kStyles, "flags:"},
+    {"indent.sub_styles", kIndent, Stored::kNumber, offsetof(I, sub_styles), kWord, 0x004, 1, 1, &kSubStyles,
      "flags:"},
-    {"indent.sub_styles", kIndent, Stored::kNumber, offsetof(IndentSettings, sub_styles), kWord, 0x004, 1, 1,
-     &kSubStyles, "flags:"},
-    {"indent.fixed_indent_column", kIndent, Stored::kNumber, offsetof(IndentSettings, fixed_indent_column), kWord,
-     0x008, 2, 2, nullptr, "number: the indent width with STYLE_FIXED_COLUMN"},
-    {"indent.chars_for_quote", kIndent, Stored::kText, offsetof(IndentSettings, chars_for_quote), kSet, 0x010, 3,
-     3, nullptr, "set: quote marks"},
-    {"indent.chars_for_empha", kIndent, Stored::kText, offsetof(IndentSettings, chars_for_empha), kSet, 0x020, 4,
-     4, nullptr, "set: emphasis marks"},
-    {"indent.chars_for_sole_itemize", kIndent, Stored::kText, offsetof(IndentSettings, chars_for_sole_itemize),
-     kSet, 0x040, 5, 5, nullptr, "set: item marks by themselves"},
-    {"indent.chars_for_combi_itemize", kIndent, Stored::kText, offsetof(IndentSettings, chars_for_combi_itemize),
-     kSet, 0x080, 6, 6, nullptr, "set: item marks before an item-end"},
-    {"indent.chars_for_itemize_end", kIndent, Stored::kText, offsetof(IndentSettings, chars_for_itemize_end),
-     kSet, 0x100, 7, 7, nullptr, "set: item-end characters"},
+    {"indent.fixed_indent_column", kIndent, Stored::kNumber, offsetof(I, fixed_indent_column), kWord, 0x008,
+     2, 2, nullptr, "number: the indent width with STYLE_FIXED_COLUMN"},
+    {"indent.chars_for_quote", kIndent, Stored::kText, offsetof(I, chars_for_quote), kSet, 0x010, 3, 3,
+     nullptr, "set: quote marks"},
+    {"indent.chars_for_empha", kIndent, Stored::kText, offsetof(I, chars_for_empha), kSet, 0x020, 4, 4,
+     nullptr, "set: emphasis marks"},
+    {"indent.chars_for_sole_itemize", kIndent, Stored::kText, offsetof(I, chars_for_sole_itemize), kSet,
+     0x040, 5, 5, nullptr, "set: item marks by themselves"},
+    {"indent.chars_for_combi_itemize", kIndent, Stored::kText, offsetof(I, chars_for_combi_itemize), kSet,
+     0x080, 6, 6, nullptr, "set: item marks before an item-end"},
+    {"indent.chars_for_itemize_end", kIndent, Stored::kText, offsetof(I, chars_for_itemize_end), kSet, 0x100,
+     7, 7, nullptr, "set: item-end characters"},
     LUMO_INDENT_STRING(0), LUMO_INDENT_STRING(1), LUMO_INDENT_STRING(2), LUMO_INDENT_STRING(3),
     LUMO_INDENT_STRING(4), LUMO_INDENT_STRING(5), LUMO_INDENT_STRING(6), LUMO_INDENT_STRING(7),
     LUMO_INDENT_STRING(8), LUMO_INDENT_STRING(9),
@@ -97,53 +85,45 @@ const FieldSpec kFields[] = {
     LUMO_INDENT_PROPERTY(4), LUMO_INDENT_PROPERTY(5), LUMO_INDENT_PROPERTY(6), LUMO_INDENT_PROPERTY(7),
     LUMO_INDENT_PROPERTY(8), LUMO_INDENT_PROPERTY(9),
     // foldnum is derived from the display width, never stored.
-    {"fold.foldnum_from_head", kFold, Stored::kNumber, offsetof(FoldSettings, foldnum_from_head), kWord, 0x004, 0,
-     0, nullptr, "number: the fold column when it is fixed"},
-    {"fold.foldnum_from_tail", kFold, Stored::kNumber, offsetof(FoldSettings, foldnum_from_tail), kWord, 0x008, 1,
-     1, nullptr, "number: columns left free of the display width when the fold column follows it"},
-    {"fold.tailwrap_flag", kFold, Stored::kNumber, offsetof(FoldSettings, tailwrap_flag), kWord, 0x010, 2, 2,
-     &kTailwrap, "flags:"},
-    {"fold.wraptype", kFold, Stored::kNumber, offsetof(FoldSettings, wraptype), kWord, 0x020, 3, 3, &kWraptype,
+    {"fold.foldnum_from_head", kFold, Stored::kNumber, offsetof(F, foldnum_from_head), kWord, 0x004, 0, 0,
+     nullptr, "number: the fold column when it is fixed"},
+    {"fold.foldnum_from_tail", kFold, Stored::kNumber, offsetof(F, foldnum_from_tail), kWord, 0x008, 1, 1,
+     nullptr, "number: columns left free of the display width when the fold column follows it"},
+    {"fold.tailwrap_flag", kFold, Stored::kNumber, offsetof(F, tailwrap_flag), kWord, 0x010, 2, 2, &kTailwrap,
      "flags:"},
-    {"fold.maxmove_leftwise", kFold, Stored::kNumber, offsetof(FoldSettings, maxmove_leftwise), kWord, 0x040, 4,
-     4, nullptr, "number: bytes a break may move back"},
-    {"fold.maxmove_rightwise", kFold, Stored::kNumber, offsetof(FoldSettings, maxmove_rightwise), kWord, 0x080, 5,
-     5, nullptr, "number: characters that may hang"},
+    {"fold.wraptype", kFold, Stored::kNumber, offsetof(F, wraptype), kWord, 0x020, 3, 3, &kWraptype,
+     "flags:"},
+    {"fold.maxmove_leftwise", kFold, Stored::kNumber, offsetof(F, maxmove_leftwise), kWord, 0x040, 4, 4,
+     nullptr, "number: bytes a break may move back"},
+    {"fold.maxmove_rightwise", kFold, Stored::kNumber, offsetof(F, maxmove_rightwise), kWord, 0x080, 5, 5,
+     nullptr, "number: characters that may hang"},
     // chars_not_for_head is read before chars_not_for_tail, and written after it.
-    {"fold.chars_not_for_tail", kFold, Stored::kWholeField, offsetof(FoldSettings, chars_not_for_tail), kSet,
-     0x100, 7, 6, nullptr, "set: characters that may not end a line"},
-    {"fold.chars_not_for_head", kFold, Stored::kWholeField, offsetof(FoldSettings, chars_not_for_head), kSet,
-     0x200, 6, 7, nullptr, "set: characters that may not begin a line"},
-    {"fold.chars_for_wordwrap", kFold, Stored::kWholeField, offsetof(FoldSettings, chars_for_wordwrap), kSet,
-     0x400, 8, 8, nullptr, "set: more word characters (WRAP_ALNUM_PLUS)"},
-    {"header.lumoheader", kHeaderRecord, Stored::kNumber, offsetof(HeaderSettings, lumoheader), kWord, 0x002, 0,
-     0, &kHeader, "flags:"},
-    {"header.headerdelimiter", kHeaderRecord, Stored::kWholeField, offsetof(HeaderSettings, headerdelimiter),
+    {"fold.chars_not_for_tail", kFold, Stored::kWholeField, offsetof(F, chars_not_for_tail), kSet, 0x100, 7,
+     6, nullptr, "set: characters that may not end a line"},
+    {"fold.chars_not_for_head", kFold, Stored::kWholeField, offsetof(F, chars_not_for_head), kSet, 0x200, 6,
+     7, nullptr, "set: characters that may not begin a line"},
+    {"fold.chars_for_wordwrap", kFold, Stored::kWholeField, offsetof(F, chars_for_wordwrap), kSet, 0x400, 8,
+     8, nullptr, "set: more word characters (WRAP_ALNUM_PLUS)"},
+    {"header.lumoheader", kHeaderRecord, Stored::kNumber, offsetof(H, lumoheader), kWord, 0x002, 0, 0,
+     &kHeader, "flags:"},
+    {"header.headerdelimiter", kHeaderRecord, Stored::kWholeField, offsetof(H, headerdelimiter),
      LUMO_DELIMITER_BYTES, 0x004, 1, 1, nullptr, "string: the line that ends the header"},
 };
 
 #undef LUMO_INDENT_STRING
 #undef LUMO_INDENT_PROPERTY
 
+// By Record: the name in field names, the group key under a slot.
+const struct {
+    const char *name;
+    const char *group_key;
+} kRecordNames[] = {{"indent", "indent"}, {"fold", "foldpos"}, {"header", "lumoheader"}};
+
 }  // namespace
 
-const char *RecordName(Record record) {
-    switch (record) {
-    case Record::kIndent: return "indent";
-    case Record::kFold: return "fold";
-    case Record::kHeader: return "header";
-    }
-    return "";
-}
+const char *RecordName(Record record) { return kRecordNames[static_cast<int>(record)].name; }
 
-const char *RecordGroupKey(Record record) {
-    switch (record) {
-    case Record::kIndent: return "indent";
-    case Record::kFold: return "foldpos";
-    case Record::kHeader: return "lumoheader";
-    }
-    return "";
-}
+const char *RecordGroupKey(Record record) { return kRecordNames[static_cast<int>(record)].group_key; }
 
 const void *RecordBytes(const Records &records, Record record) {
     switch (record) {
@@ -153,8 +133,6 @@ const void *RecordBytes(const Records &records, Record record) {
     }
     return nullptr;
 }
-
-void *RecordBytes(Records *records, Record record) { return const_cast<void *>(RecordBytes(*records, record)); }
 
 const char *FieldSpec::value_name() const { return std::strchr(name, '.') + 1; }
 
@@ -185,7 +163,7 @@ const unsigned char *FieldBytes(const Records &records, const FieldSpec &field) 
 }
 
 unsigned char *FieldBytes(Records *records, const FieldSpec &field) {
-    return static_cast<unsigned char *>(RecordBytes(records, field.record)) + field.offset;
+    return const_cast<unsigned char *>(FieldBytes(*records, field));
 }
 
 }  // namespace lumo

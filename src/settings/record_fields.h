@@ -23,7 +23,6 @@ const char *RecordName(Record record);
 const char *RecordGroupKey(Record record);
 
 // The record's bytes within the three.
-void *RecordBytes(Records *records, Record record);
 const void *RecordBytes(const Records &records, Record record);
 
 struct FlagName {
@@ -49,7 +48,7 @@ enum class FieldKind {
 };
 
 struct FieldSpec {
-    const char *name;        // "indent.styles": the record's name, a dot, the value's name in the store
+    const char *name;  // "indent.styles": the record's name, a dot, the value's name in the store
     Record record;
     Stored stored;
     uint32_t offset;         // of the field within its record

@@ -20,7 +20,6 @@ using platform::kRegSz;
 using platform::RegistryKey;
 
 constexpr char kDefaultRoot[] = "Software\\Copperloom\\Lumotext";
-constexpr char kDefaultTitle[] = "\x90\xdd\x92\xe8\x8d\xcf\x82\xdd";  // 設定済み
 
 std::string GroupKey(const char *vendor, int32_t slot, Record which) {
     return SlotKey(vendor, slot) + "\\" + RecordGroupKey(which);
@@ -139,18 +138,12 @@ uint32_t SaveHeaderSettings(const HeaderSettings &record, int32_t slot, const ch
     return SaveValues(Record::kHeader, &record, slot, vendor);
 }
 
-uint32_t LoadRecord(Record which, Records *records, int32_t slot, const char *vendor, OnMissing on_missing) {
+uint32_t LoadRecord(Record which, Records *r, int32_t slot, const char *vendor, OnMissing on_missing) {
     const bool keep = on_missing == OnMissing::kKeep;
     switch (which) {
-    case Record::kIndent:
-        return keep ? LoadIndentSettingsOver(&records->indent, slot, vendor)
-                    : LoadIndentSettings(&records->indent, slot, vendor);
-    case Record::kFold:
-        return keep ? LoadFoldSettingsOver(&records->fold, slot, vendor)
-                    : LoadFoldSettings(&records->fold, slot, vendor);
-    case Record::kHeader:
-        return keep ? LoadHeaderSettingsOver(&records->header, slot, vendor)
-                    : LoadHeaderSettings(&records->header, slot, vendor);
+    case Record::kIndent: return (keep ? LoadIndentSettingsOver : LoadIndentSettings)(&r->indent, slot, vendor);
+    case Record::kFold: return (keep ? LoadFoldSettingsOver : LoadFoldSettings)(&r->fold, slot, vendor);
+    case Record::kHeader: return (keep ? LoadHeaderSettingsOver : LoadHeaderSettings)(&r->header, slot, vendor);
     }
     return MASK_KEY;
 }
@@ -254,7 +247,7 @@ int32_t DefaultWholeSetting(int32_t slot, int32_t preset, const char *title, con
         *detail = 0;
         return 4;
     }
-    const char *text = (title != nullptr && *title != '\0') ? title : kDefaultTitle;
+    const char *text = (title != nullptr && *title != '\0') ? title : kDefaultSlotTitle;
     key.Write("Title", kRegSz, text, static_cast<uint32_t>(std::strlen(text) + 1));
     return 0;
 }

@@ -63,6 +63,9 @@ int32_t DeriveFoldColumn(FoldSettings *fold, uint32_t display_width);
 // 4 header load; *detail receives the failing stage's mask.
 int32_t WholeSetting(const FormatRequest &request, IndentSettings *indent, FoldSettings *fold,
                      HeaderSettings *header, int32_t slot, const char *vendor, int32_t *detail);
+// The title of a slot that a preset was stored in without one: 設定済み.
+inline constexpr char kDefaultSlotTitle[] = "\x90\xdd\x92\xe8\x8d\xcf\x82\xdd";
+
 // Stage codes: 1..3 saving the preset's records, 4 the slot key for the title.
 int32_t DefaultWholeSetting(int32_t slot, int32_t preset, const char *title, const char *vendor,
                             int32_t *detail);

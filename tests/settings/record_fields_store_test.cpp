@@ -66,9 +66,14 @@ std::vector<std::string> CallsOf(StoreCall kind, void (*body)()) {
 }
 
 std::vector<std::string> IndentOrder() {
-    std::vector<std::string> names = {"styles",          "sub_styles",           "fixed_indent_column",
-                                      "chars_for_quote", "chars_for_empha",      "chars_for_sole_itemize",
-                                      "chars_for_combi_itemize", "chars_for_itemize_end"};
+    std::vector<std::string> names = {"styles",
+                                      "sub_styles",
+                                      "fixed_indent_column",
+                                      "chars_for_quote",
+                                      "chars_for_empha",
+                                      "chars_for_sole_itemize",
+                                      "chars_for_combi_itemize",
+                                      "chars_for_itemize_end"};
     for (int k = 0; k < 10; ++k) {
         names.push_back("indent_string-" + std::to_string(k));
         names.push_back("indent_string_property-" + std::to_string(k));
@@ -84,23 +89,42 @@ std::vector<std::string> IndentOrder() {
 // chars_not_for_head read before chars_not_for_tail but written after it.
 TEST_F(FieldStore, TheSlotsAndTheToolHadTwoTablesOfTheStoredValues) {
     StorePreset2();
-    const std::vector<std::string> fold_head = {"foldnum_from_head", "foldnum_from_tail", "tailwrap_flag",
-                                                "wraptype",          "maxmove_leftwise",  "maxmove_rightwise"};
+    const std::vector<std::string> fold_head = {"foldnum_from_head", "foldnum_from_tail",
+                                                "tailwrap_flag",     "wraptype",
+                                                "maxmove_leftwise",  "maxmove_rightwise"};
     std::vector<std::string> fold_read = fold_head;
     fold_read.insert(fold_read.end(), {"chars_not_for_head", "chars_not_for_tail", "chars_for_wordwrap"});
     std::vector<std::string> fold_written = fold_head;
-    fold_written.insert(fold_written.end(), {"chars_not_for_tail", "chars_not_for_head", "chars_for_wordwrap"});
+    fold_written.insert(fold_written.end(),
+                        {"chars_not_for_tail", "chars_not_for_head", "chars_for_wordwrap"});
     const std::vector<std::string> header = {"lumoheader", "headerdelimiter"};
 
-    EXPECT_EQ(CallsOf(StoreCall::kRead, [] { Records r; LoadRecord(Record::kIndent, &r, 3, nullptr); }),
+    EXPECT_EQ(CallsOf(StoreCall::kRead,
+                      [] {
+                          Records r;
+                          LoadRecord(Record::kIndent, &r, 3, nullptr);
+                      }),
               IndentOrder());
     EXPECT_EQ(CallsOf(StoreCall::kWrite, [] { SavePresetIndent(3, 1, nullptr); }), IndentOrder());
-    EXPECT_EQ(CallsOf(StoreCall::kRead, [] { Records r; LoadRecord(Record::kFold, &r, 3, nullptr); }), fold_read);
     EXPECT_EQ(CallsOf(StoreCall::kRead,
-                      [] { Records r; LoadRecord(Record::kFold, &r, 3, nullptr, OnMissing::kKeep); }),
+                      [] {
+                          Records r;
+                          LoadRecord(Record::kFold, &r, 3, nullptr);
+                      }),
+              fold_read);
+    EXPECT_EQ(CallsOf(StoreCall::kRead,
+                      [] {
+                          Records r;
+                          LoadRecord(Record::kFold, &r, 3, nullptr, OnMissing::kKeep);
+                      }),
               fold_read);
     EXPECT_EQ(CallsOf(StoreCall::kWrite, [] { SavePresetFold(3, 1, nullptr); }), fold_written);
-    EXPECT_EQ(CallsOf(StoreCall::kRead, [] { Records r; LoadRecord(Record::kHeader, &r, 3, nullptr); }), header);
+    EXPECT_EQ(CallsOf(StoreCall::kRead,
+                      [] {
+                          Records r;
+                          LoadRecord(Record::kHeader, &r, 3, nullptr);
+                      }),
+              header);
     EXPECT_EQ(CallsOf(StoreCall::kWrite, [] { SavePresetHeader(3, 1, nullptr); }), header);
 }
 

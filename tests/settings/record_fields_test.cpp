@@ -166,13 +166,24 @@ TEST(Numbers, Forms) {
         uint32_t value;
     };
     const Row rows[] = {
-        {"0", true, 0},           {"70", true, 70},           {"007", true, 7},
-        {"4294967295", true, 0xFFFFFFFF},                     {"0xffffffff", true, 0xFFFFFFFF},
-        {"0x0", true, 0},         {"0XaB", true, 0xAB},       {"4294967296", false, 0},
-        {"99999999999999999999", false, 0},                   {"0x1ffffffff", false, 0},
-        {"", false, 0},           {"-1", false, 0},           {"+1", false, 0},
-        {" 1", false, 0},         {"0x", false, 0},           {"1a", false, 0},
-        {"ab", false, 0},         {"0b1", false, 0},
+        {"0", true, 0},
+        {"70", true, 70},
+        {"007", true, 7},
+        {"4294967295", true, 0xFFFFFFFF},
+        {"0xffffffff", true, 0xFFFFFFFF},
+        {"0x0", true, 0},
+        {"0XaB", true, 0xAB},
+        {"4294967296", false, 0},
+        {"99999999999999999999", false, 0},
+        {"0x1ffffffff", false, 0},
+        {"", false, 0},
+        {"-1", false, 0},
+        {"+1", false, 0},
+        {" 1", false, 0},
+        {"0x", false, 0},
+        {"1a", false, 0},
+        {"ab", false, 0},
+        {"0b1", false, 0},
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(std::string("'") + row.text + "'");
@@ -274,11 +285,11 @@ TEST(FieldTable, StoreOrderVisitsEachFieldOnce) {
 TEST(FieldTable, ValuesOfMask) {
     EXPECT_EQ(ValuesOfMask(Record::kIndent, 0x7FE),
               (std::vector<std::string>{"styles", "sub_styles", "fixed_indent_column", "chars_for_quote",
-                                        "chars_for_empha", "chars_for_sole_itemize", "chars_for_combi_itemize",
-                                        "chars_for_itemize_end", "indent_string-0..9",
-                                        "indent_string_property-0..9"}));
-    EXPECT_EQ(ValuesOfMask(Record::kFold, 0x300), (std::vector<std::string>{"chars_not_for_tail",
-                                                                            "chars_not_for_head"}));
+                                        "chars_for_empha", "chars_for_sole_itemize",
+                                        "chars_for_combi_itemize", "chars_for_itemize_end",
+                                        "indent_string-0..9", "indent_string_property-0..9"}));
+    EXPECT_EQ(ValuesOfMask(Record::kFold, 0x300),
+              (std::vector<std::string>{"chars_not_for_tail", "chars_not_for_head"}));
     EXPECT_EQ(ValuesOfMask(Record::kHeader, MASK_KEY | 0x004), std::vector<std::string>{"headerdelimiter"});
     EXPECT_TRUE(ValuesOfMask(Record::kFold, MASK_KEY | 0x002).empty()) << "foldnum is no stored value";
 }
