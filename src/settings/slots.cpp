@@ -9,7 +9,6 @@
 
 #include "text/text.h"
 #include "platform/registry.h"
-#include "settings/field_text.h"
 #include "settings/presets.h"
 
 namespace lumo {
@@ -150,28 +149,6 @@ uint32_t LoadRecord(Record which, Records *r, int32_t slot, const char *vendor, 
 
 uint32_t SaveRecord(Record which, const Records &records, int32_t slot, const char *vendor) {
     return SaveValues(which, RecordBytes(records, which), slot, vendor);
-}
-
-std::vector<std::string> FailedValueNames(Record which, uint32_t mask, int32_t slot, const char *vendor) {
-    // The ten indent strings share one bit, and so do their property words:
-    // ask the store which of them it cannot give.
-    const uint32_t shared = which == Record::kIndent ? (mask & 0x600u) : 0u;
-    std::vector<std::string> names = ValuesOfMask(which, mask & ~shared);
-    if (shared == 0) return names;
-    const RegistryKey key = RegistryKey::Open(GroupKey(vendor, slot, which), platform::Access::kRead);
-    bool found = false;
-    for (const FieldSpec &field : FieldsOf(which)) {
-        if ((field.mask & shared) == 0) continue;
-        uint32_t size = 0;
-        if (!key.valid() || !key.Read(field.value_name(), nullptr, &size) || size > field.size) {
-            names.push_back(field.value_name());
-            found = true;
-        }
-    }
-    if (!found) {
-        for (const std::string &name : ValuesOfMask(which, shared)) names.push_back(name);
-    }
-    return names;
 }
 
 uint32_t SavePresetIndent(int32_t slot, int32_t preset, const char *vendor) {
