@@ -207,6 +207,12 @@ std::string Quoted(const Context &context, const std::string &cp932) {
     return "\"" + context.terminal.ToTerminal(cp932) + "\"";
 }
 
+void NoteLongTitle(const Context &context, const std::string &title) {
+    if (title.size() <= kShownTitleBytes) return;
+    context.Note("the library's dialogs show only the first " + std::to_string(kShownTitleBytes) +
+                 " bytes of a title");
+}
+
 // The store must be readable before an empty answer can be trusted.
 bool CheckStore(const Context &context, int *status) {
     std::string reason;
@@ -214,8 +220,6 @@ bool CheckStore(const Context &context, int *status) {
     *status = context.Fail("cannot read the settings store: " + reason);
     return false;
 }
-
-const Record kRecords[] = {Record::kIndent, Record::kFold, Record::kHeader};
 
 // ---- list ---------------------------------------------------------------
 
@@ -268,7 +272,7 @@ int Show(const Context &context) {
                                                                 : "title: none\n";
     }
     std::vector<std::string> missing;
-    for (const Record record : kRecords) {
+    for (const Record record : kAllRecords) {
         const uint32_t mask = LoadRecord(record, &records, slot, context.vendor_c());
         const std::string group = RecordName(record);
         if (mask == MASK_KEY) {
@@ -321,7 +325,7 @@ int Preset(const Context &context) {
                                               context.vendor_c(), &detail);
     const std::string where = "slot " + std::to_string(slot);
     if (stage >= 1 && stage <= 3) {
-        const Record record = kRecords[stage - 1];
+        const Record record = kAllRecords[stage - 1];
         std::string message = "cannot store preset " + std::to_string(preset) + "'s " + RecordName(record) +
                               " settings in " + where + ": " + StoreFailureReason();
         const auto mask = static_cast<uint32_t>(detail);
@@ -338,10 +342,7 @@ int Preset(const Context &context) {
         return context.Fail("preset " + std::to_string(preset) + " is stored in " + where +
                             ", but its title could not be written: " + StoreFailureReason());
     }
-    if (expected.size() > kShownTitleBytes) {
-        context.Note("the library's dialogs show only the first " + std::to_string(kShownTitleBytes) +
-                     " bytes of a title");
-    }
+    NoteLongTitle(context, expected);
     return context.Print(where + ": preset " + std::to_string(preset) + " stored, title " +
                          Quoted(context, expected) + "\n");
 }
@@ -416,10 +417,7 @@ int Title(const Context &context) {
     if (!WriteSlotTitle(slot, context.vendor_c(), title)) {
         return context.Fail("cannot write the title of " + where + ": " + StoreFailureReason());
     }
-    if (title.size() > kShownTitleBytes) {
-        context.Note("the library's dialogs show only the first " + std::to_string(kShownTitleBytes) +
-                     " bytes of a title");
-    }
+    NoteLongTitle(context, title);
     return context.Print(where + ": title " + Quoted(context, title) + "\n");
 }
 

@@ -45,7 +45,7 @@ std::string LoadFailure(const SlotChoice &choice, Record record, uint32_t mask) 
         // Say "no settings" only when the slot has none of its three records.
         Records records;
         bool empty = true;
-        for (const Record each : {Record::kIndent, Record::kFold, Record::kHeader}) {
+        for (const Record each : kAllRecords) {
             empty = empty && LoadRecord(each, &records, choice.slot, vendor) == MASK_KEY;
         }
         return "slot " + slot + " has no " + (empty ? std::string() : std::string(RecordName(record)) + " ") +

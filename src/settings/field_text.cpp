@@ -2,6 +2,7 @@
 // and for messages about what a load or a save could not do.
 #include "settings/field_text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -101,12 +102,9 @@ std::string FlagNames(const FlagGroup &group) {
 }
 
 bool IsNameInAnyCase(std::string_view word, const char *name) {
-    size_t i = 0;
-    for (; i < word.size() && name[i] != '\0'; ++i) {
-        const char c = word[i];
-        if ((c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c) != name[i]) return false;
-    }
-    return i == word.size() && name[i] == '\0';
+    const std::string_view upper(name);
+    return std::equal(word.begin(), word.end(), upper.begin(), upper.end(),
+                      [](char c, char u) { return (c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c) == u; });
 }
 
 std::string_view TrimBlanks(std::string_view text) {

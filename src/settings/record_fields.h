@@ -1,9 +1,7 @@
-// The stored fields of the three settings records, as one table. Each row
-// says which record a field belongs to, its value's name in the store and how
-// it is stored there, where it lies in the record, its bit in the load and
-// save masks, its place among the values a load reads and a save writes, and
-// how it is shown and taken as text. The slots' load and save, and the
-// tool's field names, flag words and help, all walk this table.
+// The stored fields of the three settings records as one table: each row's
+// record, store value and storage form, place in the record, mask bit, place
+// among a load's reads and a save's writes, and text form. The slots' load and
+// save, text-field termination and the tool's slot commands all walk it.
 #pragma once
 
 #include <cstddef>
@@ -16,6 +14,7 @@
 namespace lumo {
 
 enum class Record { kIndent, kFold, kHeader };
+inline constexpr Record kAllRecords[] = {Record::kIndent, Record::kFold, Record::kHeader};
 
 // The record's name in field names ("indent", "fold", "header") and its
 // group key under a slot in the store ("indent", "foldpos", "lumoheader").

@@ -270,7 +270,7 @@ TEST(FieldTable, FieldBytesAddressTheRecords) {
 }
 
 TEST(FieldTable, StoreOrderVisitsEachFieldOnce) {
-    for (const Record record : {Record::kIndent, Record::kFold, Record::kHeader}) {
+    for (const Record record : kAllRecords) {
         for (const bool reading : {true, false}) {
             SCOPED_TRACE(std::string(RecordName(record)) + (reading ? " read" : " written"));
             const std::vector<const FieldSpec *> order = StoreOrder(record, reading);
