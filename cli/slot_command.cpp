@@ -375,7 +375,8 @@ int Set(const Context &context) {
             context.Note(where + " had no " + group + " settings; its other " + group +
                          " values are stored from preset 2");
         } else {
-            const std::vector<std::string> failed = FailedValueNames(field->record, mask, slot, context.vendor_c());
+            const std::vector<std::string> failed =
+                FailedValueNames(field->record, mask, slot, context.vendor_c());
             std::vector<std::string> filled;
             for (const FieldSpec &other : FieldsOf(field->record)) {
                 if (IsFailedValue(other, failed) && &other != field) filled.push_back(other.value_name());
@@ -398,7 +399,7 @@ int Set(const Context &context) {
         }
         return context.Fail(message);
     }
-    return context.Print(where + ": " + std::string(field->name) + " = " + new_value + " (was " + old_value + ")\n");
+    return context.Print(where + ": " + field->name + " = " + new_value + " (was " + old_value + ")\n");
 }
 
 // ---- title --------------------------------------------------------------
