@@ -23,7 +23,7 @@ std::vector<std::string> ValuesOfMask(Record record, uint32_t mask);
 // Decimal digits, or 0x and hexadecimal digits, from 0 to 4294967295.
 bool ParseNumber(std::string_view text, uint32_t *value);
 
-// "0x1F": value in hexadecimal, upper case, at least digits digits.
+// "1F": value in upper-case hexadecimal, at least digits digits long.
 std::string HexNumber(uint32_t value, int digits = 1);
 
 // "STYLE_INDENT|STYLE_QUOTE|0x100": the names of the known bits in the

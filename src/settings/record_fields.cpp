@@ -2,6 +2,7 @@
 // fields are shown by (the public header's names, in bit order).
 #include "settings/record_fields.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
 
@@ -144,11 +145,9 @@ FieldKind FieldSpec::kind() const {
 FieldRange Fields() { return {std::begin(kFields), std::end(kFields)}; }
 
 FieldRange FieldsOf(Record record) {
-    const FieldSpec *first = std::begin(kFields);
-    while (first != std::end(kFields) && first->record != record) ++first;
-    const FieldSpec *last = first;
-    while (last != std::end(kFields) && last->record == record) ++last;
-    return {first, last};
+    const auto of_record = [record](const FieldSpec &field) { return field.record == record; };
+    const FieldSpec *first = std::find_if(std::begin(kFields), std::end(kFields), of_record);
+    return {first, std::find_if_not(first, std::end(kFields), of_record)};
 }
 
 std::vector<const FieldSpec *> StoreOrder(Record record, bool reading) {
