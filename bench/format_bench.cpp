@@ -19,11 +19,7 @@ namespace {
 
 const std::string &Text() { return lumo_bench::SampleText(); }
 
-struct Records {
-    IndentSettings indent;
-    FoldSettings fold;
-    HeaderSettings header;
-};
+using lumo::Records;
 
 // The settings measured: the presets, and preset 2 with one thing changed.
 struct Setting {

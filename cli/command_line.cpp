@@ -45,18 +45,20 @@ const OptionSpec *FindShort(const CommandSpec &command, char name) {
     return nullptr;
 }
 
-// "; did you mean 'x'?" for the closest candidate within two edits.
-std::string Suggestion(const std::string &given, const std::vector<std::string> &candidates) {
-    const std::string *best = nullptr;
-    size_t best_distance = 3;
-    for (const std::string &candidate : candidates) {
-        const size_t distance = EditDistance(given, candidate);
-        if (distance < best_distance) {
-            best = &candidate;
-            best_distance = distance;
+// Single-character edits that turn a into b.
+size_t EditDistance(const std::string &a, const std::string &b) {
+    std::vector<size_t> row(b.size() + 1);
+    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0];
+        row[0] = i;
+        for (size_t j = 1; j <= b.size(); ++j) {
+            const size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
         }
     }
-    return best == nullptr ? std::string() : "; did you mean '" + *best + "'?";
+    return row[b.size()];
 }
 
 std::string OptionSuggestion(const CommandSpec &command, const std::string &given) {
@@ -205,19 +207,17 @@ int RunCommand(const CommandSpec &command, const std::vector<std::string> &args,
 
 }  // namespace
 
-size_t EditDistance(const std::string &a, const std::string &b) {
-    std::vector<size_t> row(b.size() + 1);
-    for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
-    for (size_t i = 1; i <= a.size(); ++i) {
-        size_t diagonal = row[0];
-        row[0] = i;
-        for (size_t j = 1; j <= b.size(); ++j) {
-            const size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
+std::string Suggestion(const std::string &given, const std::vector<std::string> &candidates) {
+    const std::string *best = nullptr;
+    size_t best_distance = 3;
+    for (const std::string &candidate : candidates) {
+        const size_t distance = EditDistance(given, candidate);
+        if (distance < best_distance) {
+            best = &candidate;
+            best_distance = distance;
         }
     }
-    return row[b.size()];
+    return best == nullptr ? std::string() : "; did you mean '" + *best + "'?";
 }
 
 const std::string *ParsedCommand::Value(const char *name) const {

@@ -89,7 +89,8 @@ bool ParseNumberOption(const std::string &text, const char *name, uint32_t low, 
 std::string CommandHelp(const CommandSpec &command);
 std::string ProgramHelp();
 
-// Single-character edits that turn a into b, for "did you mean" hints.
-size_t EditDistance(const std::string &a, const std::string &b);
+// "; did you mean 'x'?" for the candidate closest to given within two
+// single-character edits (the first of equals), else "".
+std::string Suggestion(const std::string &given, const std::vector<std::string> &candidates);
 
 }  // namespace lumo::cli

@@ -1,14 +1,13 @@
-// The field table of the slot commands and the conversions around it. Flag
-// names are the public header's names; a text keeps its bytes exactly, and
-// what the terminal cannot show comes out as an escape that reads back.
+// Texts between the terminal and code page 932, and a field's value as the
+// slot commands show and take it. A text keeps its bytes exactly, and what
+// the terminal cannot show comes out as an escape that reads back.
 #include "settings_text.h"
 
 #include <cctype>
-#include <cstddef>
-#include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "settings/field_text.h"
 #include "text/partners.h"
 #include "text/text.h"
 #include "text/utf8.h"
@@ -34,174 +33,9 @@ size_t CharBytes(std::string_view text, size_t pos) {
     return 1;
 }
 
-std::string HexByte(unsigned char byte) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "\\x%02X", static_cast<unsigned>(byte));
-    return buffer;
-}
+std::string HexByte(unsigned char byte) { return "\\x" + HexNumber(byte, 2); }
 
-std::string ByteName(unsigned char byte) {
-    char buffer[8];
-    std::snprintf(buffer, sizeof buffer, "0x%02X", static_cast<unsigned>(byte));
-    return buffer;
-}
-
-std::string CodePointName(uint32_t code_point) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(code_point));
-    return buffer;
-}
-
-std::string Trim(std::string_view text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && (text[begin] == ' ' || text[begin] == '\t')) ++begin;
-    while (end > begin && (text[end - 1] == ' ' || text[end - 1] == '\t')) --end;
-    return std::string(text.substr(begin, end - begin));
-}
-
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    for (char &c : upper) {
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    }
-    return upper;
-}
-
-// ---- Flag names, in bit order ----------------------------------------------
-
-const FlagName kStyleNames[] = {
-    {"STYLE_INDENT", STYLE_INDENT},
-    {"STYLE_QUOTE", STYLE_QUOTE},
-    {"STYLE_EMPHA", STYLE_EMPHA},
-    {"STYLE_SCENARIO", STYLE_SCENARIO},
-    {"STYLE_ITEMIZE", STYLE_ITEMIZE},
-    {"STYLE_PARAGRAPH", STYLE_PARAGRAPH},
-    {"STYLE_FIXED_COLUMN", STYLE_FIXED_COLUMN},
-    {"STYLE_INDENT_STRINGS", STYLE_INDENT_STRINGS},
-    {"STYLE_STRIP_WHEN_INDENT", STYLE_STRIP_WHEN_INDENT},
-    {"STYLE_STRIP_HEAD_SPACE", STYLE_STRIP_HEAD_SPACE},
-};
-const FlagName kSubStyleNames[] = {
-    {"SUB_NAMED_QUOTE", SUB_NAMED_QUOTE},
-    {"SUB_ITEM_END_SPACE", SUB_ITEM_END_SPACE},
-    {"SUB_ITEM_NO_PARAGRAPH", SUB_ITEM_NO_PARAGRAPH},
-    {"SUB_PARAGRAPH_WIDE_SPACE", SUB_PARAGRAPH_WIDE_SPACE},
-    {"SUB_FILL_SOURCE", SUB_FILL_SOURCE},
-    {"SUB_FILL_WIDE_SPACE", SUB_FILL_WIDE_SPACE},
-    {"SUB_KEEP_QUOTED", SUB_KEEP_QUOTED},
-    {"SUB_BLANK_TAB", SUB_BLANK_TAB},
-    {"SUB_BLANK_WIDE", SUB_BLANK_WIDE},
-    {"SUB_BLANK_NARROW", SUB_BLANK_NARROW},
-};
-const FlagName kIndentStringNames[] = {
-    {"INDSTR_NEED_BLANK", INDSTR_NEED_BLANK},
-};
-const FlagName kTailwrapNames[] = {
-    {"TAIL_WORDWRAP", TAIL_WORDWRAP},
-    {"TAIL_KINSOKU", TAIL_KINSOKU},
-    {"TAIL_FOLLOW_WIDTH", TAIL_FOLLOW_WIDTH},
-};
-const FlagName kWraptypeNames[] = {
-    {"WRAP_PUSH_OUT", WRAP_PUSH_OUT}, {"WRAP_HANG", WRAP_HANG},           {"WRAP_ALNUM", WRAP_ALNUM},
-    {"WRAP_ASCII", WRAP_ASCII},       {"WRAP_ALNUM_PLUS", WRAP_ALNUM_PLUS},
-};
-const FlagName kHeaderNames[] = {
-    {"HEADER_NO_FORMAT", HEADER_NO_FORMAT},
-    {"HEADER_DELIM_EMPTY_LINE", HEADER_DELIM_EMPTY_LINE},
-    {"HEADER_DELIM_EXACT", HEADER_DELIM_EXACT},
-};
-
-template <size_t N>
-constexpr FlagGroup Group(const FlagName (&names)[N]) {
-    return {names, N};
-}
-const FlagGroup kStyles = Group(kStyleNames);
-const FlagGroup kSubStyles = Group(kSubStyleNames);
-const FlagGroup kIndentStringProperty = Group(kIndentStringNames);
-const FlagGroup kTailwrap = Group(kTailwrapNames);
-const FlagGroup kWraptype = Group(kWraptypeNames);
-const FlagGroup kHeader = Group(kHeaderNames);
-
-std::vector<FieldSpec> MakeFields() {
-    std::vector<FieldSpec> fields;
-    const auto add = [&](Record record, const char *value_name, FieldKind kind, size_t offset, uint32_t size,
-                         uint32_t mask, const FlagGroup *flags, const char *what) {
-        fields.push_back({std::string(RecordName(record)) + "." + value_name, value_name, record, kind, offset,
-                          size, mask, flags, what});
-    };
-    const Record indent = Record::kIndent;
-    add(indent, "styles", FieldKind::kFlags, offsetof(IndentSettings, styles), 4, 0x002, &kStyles,
-        "how lines are classified and indented");
-    add(indent, "sub_styles", FieldKind::kFlags, offsetof(IndentSettings, sub_styles), 4, 0x004, &kSubStyles,
-        "details of classification; blanks stripped by binding");
-    add(indent, "fixed_indent_column", FieldKind::kNumber, offsetof(IndentSettings, fixed_indent_column), 4,
-        0x008, nullptr, "indent width with STYLE_FIXED_COLUMN");
-    add(indent, "chars_for_quote", FieldKind::kText, offsetof(IndentSettings, chars_for_quote),
-        LUMO_SET_BYTES, 0x010, nullptr, "quote marks");
-    add(indent, "chars_for_empha", FieldKind::kText, offsetof(IndentSettings, chars_for_empha),
-        LUMO_SET_BYTES, 0x020, nullptr, "emphasis marks");
-    add(indent, "chars_for_sole_itemize", FieldKind::kText, offsetof(IndentSettings, chars_for_sole_itemize),
-        LUMO_SET_BYTES, 0x040, nullptr, "item marks by themselves");
-    add(indent, "chars_for_combi_itemize", FieldKind::kText,
-        offsetof(IndentSettings, chars_for_combi_itemize), LUMO_SET_BYTES, 0x080, nullptr,
-        "item marks before an item-end character");
-    add(indent, "chars_for_itemize_end", FieldKind::kText, offsetof(IndentSettings, chars_for_itemize_end),
-        LUMO_SET_BYTES, 0x100, nullptr, "item-end characters");
-    static const char *const kIndexNames[LUMO_INDENT_STRING_COUNT][2] = {
-        {"indent_string-0", "indent_string_property-0"}, {"indent_string-1", "indent_string_property-1"},
-        {"indent_string-2", "indent_string_property-2"}, {"indent_string-3", "indent_string_property-3"},
-        {"indent_string-4", "indent_string_property-4"}, {"indent_string-5", "indent_string_property-5"},
-        {"indent_string-6", "indent_string_property-6"}, {"indent_string-7", "indent_string_property-7"},
-        {"indent_string-8", "indent_string_property-8"}, {"indent_string-9", "indent_string_property-9"},
-    };
-    for (size_t k = 0; k < LUMO_INDENT_STRING_COUNT; ++k) {
-        add(indent, kIndexNames[k][0], FieldKind::kText,
-            offsetof(IndentSettings, indent_string) + k * LUMO_INDENT_STRING_BYTES, LUMO_INDENT_STRING_BYTES,
-            0x200, nullptr, "an indent string");
-    }
-    for (size_t k = 0; k < LUMO_INDENT_STRING_COUNT; ++k) {
-        add(indent, kIndexNames[k][1], FieldKind::kFlags,
-            offsetof(IndentSettings, indent_string_property) + k * sizeof(uint32_t), 4, 0x400,
-            &kIndentStringProperty, "flags of that indent string");
-    }
-    const Record fold = Record::kFold;
-    add(fold, "foldnum_from_head", FieldKind::kNumber, offsetof(FoldSettings, foldnum_from_head), 4, 0x004,
-        nullptr, "fixed fold column");
-    add(fold, "foldnum_from_tail", FieldKind::kNumber, offsetof(FoldSettings, foldnum_from_tail), 4, 0x008,
-        nullptr, "columns left free of the display width");
-    add(fold, "tailwrap_flag", FieldKind::kFlags, offsetof(FoldSettings, tailwrap_flag), 4, 0x010, &kTailwrap,
-        "word wrap, kinsoku, fold column follows width");
-    add(fold, "wraptype", FieldKind::kFlags, offsetof(FoldSettings, wraptype), 4, 0x020, &kWraptype,
-        "push-out or hanging; word characters");
-    add(fold, "maxmove_leftwise", FieldKind::kNumber, offsetof(FoldSettings, maxmove_leftwise), 4, 0x040,
-        nullptr, "bytes a break may move back");
-    add(fold, "maxmove_rightwise", FieldKind::kNumber, offsetof(FoldSettings, maxmove_rightwise), 4, 0x080,
-        nullptr, "characters that may hang");
-    add(fold, "chars_not_for_tail", FieldKind::kText, offsetof(FoldSettings, chars_not_for_tail),
-        LUMO_SET_BYTES, 0x100, nullptr, "characters that may not end a line");
-    add(fold, "chars_not_for_head", FieldKind::kText, offsetof(FoldSettings, chars_not_for_head),
-        LUMO_SET_BYTES, 0x200, nullptr, "characters that may not begin a line");
-    add(fold, "chars_for_wordwrap", FieldKind::kText, offsetof(FoldSettings, chars_for_wordwrap),
-        LUMO_SET_BYTES, 0x400, nullptr, "extra word characters (WRAP_ALNUM_PLUS)");
-    const Record header = Record::kHeader;
-    add(header, "lumoheader", FieldKind::kFlags, offsetof(HeaderSettings, lumoheader), 4, 0x002, &kHeader,
-        "the header block");
-    add(header, "headerdelimiter", FieldKind::kText, offsetof(HeaderSettings, headerdelimiter),
-        LUMO_DELIMITER_BYTES, 0x004, nullptr, "the line that ends the header block");
-    return fields;
-}
-
-const unsigned char *FieldBytes(const SlotRecords &records, const FieldSpec &field) {
-    const void *record = &records.indent;
-    if (field.record == Record::kFold) record = &records.fold;
-    if (field.record == Record::kHeader) record = &records.header;
-    return static_cast<const unsigned char *>(record) + field.offset;
-}
-
-unsigned char *FieldBytes(SlotRecords *records, const FieldSpec &field) {
-    return const_cast<unsigned char *>(FieldBytes(*records, field));
-}
+std::string ByteName(unsigned char byte) { return "0x" + HexNumber(byte, 2); }
 
 uint32_t ReadWord(const unsigned char *bytes) {
     uint32_t word;
@@ -221,8 +55,8 @@ bool TerminalText::Open(std::string *error) {
     const char *current = std::setlocale(LC_ALL, nullptr);
     const std::string saved = current != nullptr ? current : "C";
     if (std::setlocale(LC_ALL, "") != nullptr) {
-        const std::string codeset = Upper(nl_langinfo(CODESET));
-        utf8 = codeset == "UTF-8" || codeset == "UTF8";
+        const char *codeset = nl_langinfo(CODESET);
+        utf8 = IsNameInAnyCase(codeset, "UTF-8") || IsNameInAnyCase(codeset, "UTF8");
     }
     std::setlocale(LC_ALL, saved.c_str());
 #endif
@@ -285,7 +119,7 @@ bool TerminalText::FromTerminal(std::string_view text, std::string *cp932, std::
             *cp932 += converted;
             continue;
         }
-        *error = "character " + std::to_string(number) + ", " + CodePointName(d.code_point);
+        *error = "character " + std::to_string(number) + ", " + "U+" + HexNumber(d.code_point, 4);
         if (d.code_point >= 0xA0) *error += " \"" + std::string(character) + "\"";
         *error += ", has no Shift-JIS (code page 932) form";
         return false;
@@ -369,137 +203,11 @@ bool ParseEscapes(std::string_view cp932, std::string *bytes, std::string *error
     return true;
 }
 
-// ---- Numbers and flag words -----------------------------------------------
-
-bool ParseNumber(std::string_view text, uint32_t *value) {
-    int base = 10;
-    if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
-        base = 16;
-        text.remove_prefix(2);
-    }
-    if (text.empty()) return false;
-    uint64_t number = 0;
-    for (const char c : text) {
-        int digit;
-        if (c >= '0' && c <= '9') {
-            digit = c - '0';
-        } else if (base == 16 && c >= 'a' && c <= 'f') {
-            digit = c - 'a' + 10;
-        } else if (base == 16 && c >= 'A' && c <= 'F') {
-            digit = c - 'A' + 10;
-        } else {
-            return false;
-        }
-        number = number * static_cast<uint64_t>(base) + static_cast<uint64_t>(digit);
-        if (number > 0xFFFFFFFFu) return false;
-    }
-    *value = static_cast<uint32_t>(number);
-    return true;
-}
-
-std::string FlagsToText(uint32_t value, const FlagGroup &group) {
-    std::string text;
-    uint32_t rest = value;
-    for (size_t i = 0; i < group.count; ++i) {
-        if ((value & group.names[i].bit) == 0) continue;
-        if (!text.empty()) text += '|';
-        text += group.names[i].name;
-        rest &= ~group.names[i].bit;
-    }
-    if (rest != 0) {
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "0x%X", static_cast<unsigned>(rest));
-        if (!text.empty()) text += '|';
-        text += buffer;
-    }
-    return text.empty() ? "0" : text;
-}
-
-bool ParseFlags(std::string_view text, const FlagGroup &group, uint32_t *value, std::string *error) {
-    uint32_t result = 0;
-    for (size_t start = 0;;) {
-        const size_t bar = text.find('|', start);
-        const std::string word = Trim(text.substr(start, bar == std::string_view::npos ? bar : bar - start));
-        if (word.empty()) {
-            *error = "a flag name or number is missing between the '|'";
-            return false;
-        }
-        uint32_t bits = 0;
-        if (word[0] >= '0' && word[0] <= '9') {
-            if (!ParseNumber(word, &bits)) {
-                *error = "'" + word + "' is not a number (decimal, or hexadecimal after 0x) below 2^32";
-                return false;
-            }
-        } else {
-            const std::string upper = Upper(word);
-            size_t i = 0;
-            while (i < group.count && upper != group.names[i].name) ++i;
-            if (i == group.count) {
-                *error = "'" + word + "' is not one of its flags";
-                return false;
-            }
-            bits = group.names[i].bit;
-        }
-        result |= bits;
-        if (bar == std::string_view::npos) break;
-        start = bar + 1;
-    }
-    *value = result;
-    return true;
-}
-
 // ---- The stored fields ----------------------------------------------------
 
-const char *RecordName(Record record) {
-    switch (record) {
-    case Record::kIndent: return "indent";
-    case Record::kFold: return "fold";
-    case Record::kHeader: return "header";
-    }
-    return "";
-}
-
-const char *RecordGroupKey(Record record) {
-    switch (record) {
-    case Record::kIndent: return "indent";
-    case Record::kFold: return "foldpos";
-    case Record::kHeader: return "lumoheader";
-    }
-    return "";
-}
-
-const std::vector<FieldSpec> &Fields() {
-    static const std::vector<FieldSpec> fields = MakeFields();
-    return fields;
-}
-
-const FieldSpec *FindField(std::string_view name) {
-    for (const FieldSpec &field : Fields()) {
-        if (field.name == name) return &field;
-    }
-    return nullptr;
-}
-
-std::vector<std::string> ValuesOfMask(Record record, uint32_t mask) {
-    std::vector<std::string> names;
-    uint32_t seen = 0;
-    for (const FieldSpec &field : Fields()) {
-        if (field.record != record || (mask & field.mask) == 0 || (seen & field.mask) != 0) continue;
-        seen |= field.mask;
-        if (field.mask == 0x200 && record == Record::kIndent) {
-            names.push_back("indent_string-0..9");
-        } else if (field.mask == 0x400 && record == Record::kIndent) {
-            names.push_back("indent_string_property-0..9");
-        } else {
-            names.push_back(field.value_name);
-        }
-    }
-    return names;
-}
-
-std::string FieldValueText(const SlotRecords &records, const FieldSpec &field, const TerminalText &terminal) {
+std::string FieldValueText(const Records &records, const FieldSpec &field, const TerminalText &terminal) {
     const unsigned char *bytes = FieldBytes(records, field);
-    switch (field.kind) {
+    switch (field.kind()) {
     case FieldKind::kNumber: return std::to_string(ReadWord(bytes));
     case FieldKind::kFlags: return FlagsToText(ReadWord(bytes), *field.flags);
     case FieldKind::kText: break;
@@ -508,32 +216,24 @@ std::string FieldValueText(const SlotRecords &records, const FieldSpec &field, c
     return "\"" + terminal.ToTerminal(std::string_view(text, strnlen(text, field.size))) + "\"";
 }
 
-void CopyField(SlotRecords *to, const SlotRecords &from, const FieldSpec &field) {
-    std::memcpy(FieldBytes(to, field), FieldBytes(from, field), field.size);
-}
-
-bool SetFieldValue(SlotRecords *records, const FieldSpec &field, std::string_view value,
+bool SetFieldValue(Records *records, const FieldSpec &field, std::string_view value,
                    const TerminalText &terminal, std::string *error) {
     unsigned char *bytes = FieldBytes(records, field);
-    if (field.kind == FieldKind::kNumber) {
+    if (field.kind() == FieldKind::kNumber) {
         uint32_t number = 0;
-        if (!ParseNumber(Trim(value), &number)) {
-            *error = field.name + ": '" + std::string(value) +
+        if (!ParseNumber(TrimBlanks(value), &number)) {
+            *error = std::string(field.name) + ": '" + std::string(value) +
                      "' is not a number from 0 to 4294967295 (decimal, or hexadecimal after 0x)";
             return false;
         }
         std::memcpy(bytes, &number, sizeof number);
         return true;
     }
-    if (field.kind == FieldKind::kFlags) {
+    if (field.kind() == FieldKind::kFlags) {
         uint32_t flags = 0;
         std::string why;
         if (!ParseFlags(value, *field.flags, &flags, &why)) {
-            std::string names;
-            for (size_t i = 0; i < field.flags->count; ++i) {
-                names += (i == 0 ? "" : ", ") + std::string(field.flags->names[i].name);
-            }
-            *error = field.name + ": " + why + "; give flags (" + names +
+            *error = std::string(field.name) + ": " + why + "; give flags (" + FlagNames(*field.flags) +
                      ") or numbers joined with '|'";
             return false;
         }
@@ -543,16 +243,16 @@ bool SetFieldValue(SlotRecords *records, const FieldSpec &field, std::string_vie
     std::string cp932;
     std::string why;
     if (!terminal.FromTerminal(value, &cp932, &why)) {
-        *error = field.name + ": " + why;
+        *error = std::string(field.name) + ": " + why;
         return false;
     }
     std::string text;
     if (!ParseEscapes(cp932, &text, &why)) {
-        *error = field.name + ": " + why;
+        *error = std::string(field.name) + ": " + why;
         return false;
     }
     if (text.size() > field.size - 1) {
-        *error = field.name + " holds at most " + std::to_string(field.size - 1) +
+        *error = std::string(field.name) + " holds at most " + std::to_string(field.size - 1) +
                  " bytes of Shift-JIS text, and this text has " + std::to_string(text.size());
         return false;
     }

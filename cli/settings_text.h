@@ -1,17 +1,15 @@
-// The settings records as the slot commands show and take them: a table of
-// every stored field under its "record.value" name, flag words by bit name,
-// numbers in decimal or hexadecimal, and texts in the terminal's encoding.
+// The settings records as the slot commands show and take them: the library's
+// fields (settings/record_fields.h) with their texts in the terminal's
+// encoding, and escapes for the bytes a terminal cannot show.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "encoding.h"
-#include "lumotext.h"
+#include "settings/record_fields.h"
 
 namespace lumo::cli {
 
@@ -51,82 +49,15 @@ private:
 // no escape. False, with *error set, for any other backslash.
 bool ParseEscapes(std::string_view cp932, std::string *bytes, std::string *error);
 
-// ---- Numbers and flag words -----------------------------------------------
-
-struct FlagName {
-    const char *name;
-    uint32_t bit;
-};
-
-struct FlagGroup {
-    const FlagName *names;
-    size_t count;
-};
-
-// Decimal digits, or 0x and hexadecimal digits, from 0 to 4294967295.
-bool ParseNumber(std::string_view text, uint32_t *value);
-
-// "STYLE_INDENT|STYLE_QUOTE|0x100": the names of the known bits in the
-// group's order, then the other bits as one hexadecimal number; "0" for none.
-std::string FlagsToText(uint32_t value, const FlagGroup &group);
-
-// Names of the group (any case) and numbers joined with '|', blanks around
-// each allowed. False, with *error set, for an unknown name or a bad number.
-bool ParseFlags(std::string_view text, const FlagGroup &group, uint32_t *value, std::string *error);
-
-// ---- The stored fields ----------------------------------------------------
-
-enum class Record { kIndent, kFold, kHeader };
-
-// The record's name in field names ("indent", "fold", "header") and its
-// group key under the slot ("indent", "foldpos", "lumoheader").
-const char *RecordName(Record record);
-const char *RecordGroupKey(Record record);
-
-enum class FieldKind {
-    kNumber,  // u32
-    kFlags,   // u32, shown and taken by bit names
-    kText,    // NUL-terminated code page 932 in a fixed field
-};
-
-struct FieldSpec {
-    std::string name;        // "indent.styles"
-    std::string value_name;  // "styles": the value in the store
-    Record record;
-    FieldKind kind;
-    size_t offset;             // within the record
-    uint32_t size;             // bytes of the field
-    uint32_t mask;             // the record's load and save mask bit
-    const FlagGroup *flags;    // kFlags only
-    const char *what;          // a few words for the help
-};
-
-// Every stored field, in the order of the records and of the store.
-const std::vector<FieldSpec> &Fields();
-const FieldSpec *FindField(std::string_view name);
-
-// The three records of a slot, as the fields address them.
-struct SlotRecords {
-    IndentSettings indent;
-    FoldSettings fold;
-    HeaderSettings header;
-};
-
-// The names of record's fields whose bit is in mask; the ten indent strings
-// (and their ten property words) share one bit, so each bit is one name:
-// "indent_string-0..9".
-std::vector<std::string> ValuesOfMask(Record record, uint32_t mask);
+// ---- The stored fields (settings/record_fields.h) ---------------------------
 
 // The field's value as "slot show" prints it: flags by name, numbers in
 // decimal, texts in double quotes for the terminal.
-std::string FieldValueText(const SlotRecords &records, const FieldSpec &field, const TerminalText &terminal);
-
-// Copies the field's bytes from one set of records to another.
-void CopyField(SlotRecords *to, const SlotRecords &from, const FieldSpec &field);
+std::string FieldValueText(const Records &records, const FieldSpec &field, const TerminalText &terminal);
 
 // Sets the field from its command-line form. False, with *error set (a
 // sentence naming the field), when the value does not suit the field.
-bool SetFieldValue(SlotRecords *records, const FieldSpec &field, std::string_view value,
+bool SetFieldValue(Records *records, const FieldSpec &field, std::string_view value,
                    const TerminalText &terminal, std::string *error);
 
 // "a, b and c".

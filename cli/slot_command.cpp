@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "file_io.h"
+#include "settings/field_text.h"
 #include "settings/presets.h"
 #include "settings/slots.h"
 #include "settings_text.h"
@@ -56,47 +57,8 @@ const char kDescription[] =
     "                     none), or make slot N the default\n"
     "N is a slot number from 1 to 10.\n";
 
-const char kDetails[] =
-    "Fields (FIELD of 'set', named as 'show' prints them):\n"
-    "  indent.styles                   flags: STYLE_INDENT, STYLE_QUOTE,\n"
-    "                                  STYLE_EMPHA, STYLE_SCENARIO, STYLE_ITEMIZE,\n"
-    "                                  STYLE_PARAGRAPH, STYLE_FIXED_COLUMN,\n"
-    "                                  STYLE_INDENT_STRINGS,\n"
-    "                                  STYLE_STRIP_WHEN_INDENT,\n"
-    "                                  STYLE_STRIP_HEAD_SPACE\n"
-    "  indent.sub_styles               flags: SUB_NAMED_QUOTE, SUB_ITEM_END_SPACE,\n"
-    "                                  SUB_ITEM_NO_PARAGRAPH,\n"
-    "                                  SUB_PARAGRAPH_WIDE_SPACE, SUB_FILL_SOURCE,\n"
-    "                                  SUB_FILL_WIDE_SPACE, SUB_KEEP_QUOTED,\n"
-    "                                  SUB_BLANK_TAB, SUB_BLANK_WIDE,\n"
-    "                                  SUB_BLANK_NARROW\n"
-    "  indent.fixed_indent_column      number: the indent width with\n"
-    "                                  STYLE_FIXED_COLUMN\n"
-    "  indent.chars_for_quote          set: quote marks\n"
-    "  indent.chars_for_empha          set: emphasis marks\n"
-    "  indent.chars_for_sole_itemize   set: item marks by themselves\n"
-    "  indent.chars_for_combi_itemize  set: item marks before an item-end\n"
-    "  indent.chars_for_itemize_end    set: item-end characters\n"
-    "  indent.indent_string-0 ... indent.indent_string-9\n"
-    "                                  string: the ten indent strings\n"
-    "  indent.indent_string_property-0 ... indent.indent_string_property-9\n"
-    "                                  flags of each indent string:\n"
-    "                                  INDSTR_NEED_BLANK\n"
-    "  fold.foldnum_from_head          number: the fold column when it is fixed\n"
-    "  fold.foldnum_from_tail          number: columns left free of the display\n"
-    "                                  width when the fold column follows it\n"
-    "  fold.tailwrap_flag              flags: TAIL_WORDWRAP, TAIL_KINSOKU,\n"
-    "                                  TAIL_FOLLOW_WIDTH\n"
-    "  fold.wraptype                   flags: WRAP_PUSH_OUT, WRAP_HANG, WRAP_ALNUM,\n"
-    "                                  WRAP_ASCII, WRAP_ALNUM_PLUS\n"
-    "  fold.maxmove_leftwise           number: bytes a break may move back\n"
-    "  fold.maxmove_rightwise          number: characters that may hang\n"
-    "  fold.chars_not_for_tail         set: characters that may not end a line\n"
-    "  fold.chars_not_for_head         set: characters that may not begin a line\n"
-    "  fold.chars_for_wordwrap         set: more word characters (WRAP_ALNUM_PLUS)\n"
-    "  header.lumoheader               flags: HEADER_NO_FORMAT,\n"
-    "                                  HEADER_DELIM_EMPTY_LINE, HEADER_DELIM_EXACT\n"
-    "  header.headerdelimiter          string: the line that ends the header\n"
+// The help after the fields (FieldsHelp).
+const char kValuesHelp[] =
     "\n"
     "Values:\n"
     "  flags   flag names (any case) and numbers joined with '|', or 0 for none,\n"
@@ -135,6 +97,44 @@ const char kExamples[] =
     "  lumotext slot default 3\n"
     "  lumotext slot list --vendor Acme\n";
 
+// The help's list of fields, from the library's table: each name in a
+// column of its own, its help words and flag names wrapped at column 78; the
+// ten indexed fields of a kind are one range.
+std::string FieldsHelp() {
+    constexpr size_t kColumn = 34;
+    constexpr size_t kWidth = 78;
+    std::string text = "Fields (FIELD of 'set', named as 'show' prints them):\n";
+    for (const FieldSpec &field : Fields()) {
+        std::string line = std::string("  ") + field.name;
+        const size_t dash = line.find('-');
+        if (dash != std::string::npos) {
+            if (line.substr(dash) != "-0") continue;
+            line += " ... " + line.substr(2, dash - 1) + std::to_string(LUMO_INDENT_STRING_COUNT - 1);
+        }
+        if (line.size() + 2 > kColumn) {
+            text += line + "\n";
+            line.clear();
+        }
+        line.resize(kColumn, ' ');
+        std::string words = field.help;
+        if (field.flags != nullptr) words += " " + FlagNames(*field.flags);
+        for (size_t start = 0; start < words.size();) {
+            const size_t end = std::min(words.find(' ', start), words.size());
+            const std::string word = words.substr(start, end - start);
+            if (line.size() > kColumn && line.size() + 1 + word.size() > kWidth) {
+                text += line + "\n";
+                line.assign(kColumn, ' ');
+            }
+            line += (line.size() > kColumn ? " " : "") + word;
+            start = end + 1;
+        }
+        text += line + "\n";
+    }
+    return text;
+}
+
+const std::string kDetails = FieldsHelp() + kValuesHelp;
+
 int RunSlotCommand(const ParsedCommand &command, const Console &console);
 
 }  // namespace
@@ -147,7 +147,7 @@ const CommandSpec kSlotCommand = {
     kDescription,
     kSlotOptions,
     sizeof kSlotOptions / sizeof kSlotOptions[0],
-    kDetails,
+    kDetails.c_str(),
     kExamples,
     RunSlotCommand,
 };
@@ -174,19 +174,15 @@ struct Context {
     }
 };
 
-// "; did you mean 'x'?" for the closest name within two edits, or for the
-// field whose value name was given without its record.
+// "; did you mean 'x'?" for the closest field name, or for the field whose
+// value name was given without its record.
 std::string FieldSuggestion(const std::string &given) {
-    const std::string *best = nullptr;
-    size_t best_distance = 3;
+    std::vector<std::string> names;
     for (const FieldSpec &field : Fields()) {
-        const size_t distance = field.value_name == given ? 0 : EditDistance(given, field.name);
-        if (distance < best_distance) {
-            best = &field.name;
-            best_distance = distance;
-        }
+        if (given == field.value_name()) return "; did you mean '" + std::string(field.name) + "'?";
+        names.push_back(field.name);
     }
-    return best == nullptr ? std::string() : "; did you mean '" + *best + "'?";
+    return Suggestion(given, names);
 }
 
 bool ParseSlot(const std::string &text, int32_t low, int32_t *slot, std::string *error) {
@@ -211,6 +207,12 @@ std::string Quoted(const Context &context, const std::string &cp932) {
     return "\"" + context.terminal.ToTerminal(cp932) + "\"";
 }
 
+void NoteLongTitle(const Context &context, const std::string &title) {
+    if (title.size() <= kShownTitleBytes) return;
+    context.Note("the library's dialogs show only the first " + std::to_string(kShownTitleBytes) +
+                 " bytes of a title");
+}
+
 // The store must be readable before an empty answer can be trusted.
 bool CheckStore(const Context &context, int *status) {
     std::string reason;
@@ -218,32 +220,6 @@ bool CheckStore(const Context &context, int *status) {
     *status = context.Fail("cannot read the settings store: " + reason);
     return false;
 }
-
-uint32_t LoadRecord(Record record, int32_t slot, const char *vendor, SlotRecords *records) {
-    switch (record) {
-    case Record::kIndent: return LoadIndentSettings(&records->indent, slot, vendor);
-    case Record::kFold: return LoadFoldSettings(&records->fold, slot, vendor);
-    case Record::kHeader: return LoadHeaderSettings(&records->header, slot, vendor);
-    }
-    return MASK_KEY;
-}
-
-uint32_t SaveRecord(Record record, int32_t slot, const char *vendor, const SlotRecords &records) {
-    switch (record) {
-    case Record::kIndent: return SaveIndentSettings(records.indent, slot, vendor);
-    case Record::kFold: return SaveFoldSettings(records.fold, slot, vendor);
-    case Record::kHeader: return SaveHeaderSettings(records.header, slot, vendor);
-    }
-    return MASK_KEY;
-}
-
-void FillPreset2(SlotRecords *records) {
-    FillIndentPreset(&records->indent, 2);
-    FillFoldPreset(&records->fold, 2);
-    FillHeaderPreset(&records->header, 2);
-}
-
-const Record kRecords[] = {Record::kIndent, Record::kFold, Record::kHeader};
 
 // ---- list ---------------------------------------------------------------
 
@@ -283,7 +259,7 @@ int Show(const Context &context) {
     int status = kExitOk;
     if (slot != 0 && !CheckStore(context, &status)) return status;
 
-    SlotRecords records;
+    Records records;
     std::string text;
     if (slot == 0) {
         text += "slot 0 is preset 2; it is not stored\n";
@@ -296,8 +272,8 @@ int Show(const Context &context) {
                                                                 : "title: none\n";
     }
     std::vector<std::string> missing;
-    for (const Record record : kRecords) {
-        const uint32_t mask = LoadRecord(record, slot, context.vendor_c(), &records);
+    for (const Record record : kAllRecords) {
+        const uint32_t mask = LoadRecord(record, &records, slot, context.vendor_c());
         const std::string group = RecordName(record);
         if (mask == MASK_KEY) {
             text += group + ".*: missing (the slot has no " + group + " settings)\n";
@@ -305,14 +281,14 @@ int Show(const Context &context) {
             continue;
         }
         std::vector<std::string> failed;
-        if (mask != 0) failed = FailedValueNames(record, mask, slot, context.vendor);
-        for (const FieldSpec &field : Fields()) {
-            if (field.record != record) continue;
+        if (mask != 0) failed = FailedValueNames(record, mask, slot, context.vendor_c());
+        for (const FieldSpec &field : FieldsOf(record)) {
+            const std::string name = field.name;
             if (IsFailedValue(field, failed)) {
-                text += field.name + ": missing\n";
-                missing.push_back(field.name);
+                text += name + ": missing\n";
+                missing.push_back(name);
             } else {
-                text += field.name + " = " + FieldValueText(records, field, context.terminal) + "\n";
+                text += name + " = " + FieldValueText(records, field, context.terminal) + "\n";
             }
         }
     }
@@ -349,7 +325,7 @@ int Preset(const Context &context) {
                                               context.vendor_c(), &detail);
     const std::string where = "slot " + std::to_string(slot);
     if (stage >= 1 && stage <= 3) {
-        const Record record = kRecords[stage - 1];
+        const Record record = kAllRecords[stage - 1];
         std::string message = "cannot store preset " + std::to_string(preset) + "'s " + RecordName(record) +
                               " settings in " + where + ": " + StoreFailureReason();
         const auto mask = static_cast<uint32_t>(detail);
@@ -361,16 +337,12 @@ int Preset(const Context &context) {
     if (stage != 0) return context.Fail("cannot open " + where + " to write its title: " + StoreFailureReason());
     // The library does not report the title's write: read it back.
     std::string stored;
-    const std::string expected =
-        title.empty() ? std::string("\x90\xdd\x92\xe8\x8d\xcf\x82\xdd") /* 設定済み */ : title;
+    const std::string expected = title.empty() ? std::string(kDefaultSlotTitle) : title;
     if (!ReadSlotTitle(slot, context.vendor_c(), &stored) || stored != expected) {
         return context.Fail("preset " + std::to_string(preset) + " is stored in " + where +
                             ", but its title could not be written: " + StoreFailureReason());
     }
-    if (expected.size() > kShownTitleBytes) {
-        context.Note("the library's dialogs show only the first " + std::to_string(kShownTitleBytes) +
-                     " bytes of a title");
-    }
+    NoteLongTitle(context, expected);
     return context.Print(where + ": preset " + std::to_string(preset) + " stored, title " +
                          Quoted(context, expected) + "\n");
 }
@@ -387,31 +359,27 @@ int Set(const Context &context) {
         return context.Usage("'" + operands[2] + "' is not a field" + FieldSuggestion(operands[2]));
     }
     // The value is checked before the store is touched.
-    SlotRecords scratch;
-    if (!SetFieldValue(&scratch, *field, operands[3], context.terminal, &error)) return context.Usage(error);
+    Records records;
+    if (!SetFieldValue(&records, *field, operands[3], context.terminal, &error)) return context.Usage(error);
 
     const std::string where = "slot " + std::to_string(slot);
     const std::string group = RecordName(field->record);
-    SlotRecords records;
-    const uint32_t mask = LoadRecord(field->record, slot, context.vendor_c(), &records);
+    // Values that cannot be loaded would be saved as zero: they keep preset
+    // 2's instead, and a note says which.
+    FillPreset(&records, 2, 0);
+    const uint32_t mask = LoadRecord(field->record, &records, slot, context.vendor_c(), OnMissing::kKeep);
     if (mask != 0) {
         std::string reason;
         if (!StoreReadable(&reason)) return context.Fail("cannot read " + where + ": " + reason);
-        SlotRecords preset;
-        FillPreset2(&preset);
         if (mask == MASK_KEY) {
-            records = preset;
             context.Note(where + " had no " + group + " settings; its other " + group +
                          " values are stored from preset 2");
         } else {
-            // Values that could not be loaded would be saved as zero: take
-            // preset 2's instead, and say which.
-            const std::vector<std::string> failed = FailedValueNames(field->record, mask, slot, context.vendor);
+            const std::vector<std::string> failed =
+                FailedValueNames(field->record, mask, slot, context.vendor_c());
             std::vector<std::string> filled;
-            for (const FieldSpec &other : Fields()) {
-                if (other.record != field->record || !IsFailedValue(other, failed)) continue;
-                CopyField(&records, preset, other);
-                if (other.name != field->name) filled.push_back(other.value_name);
+            for (const FieldSpec &other : FieldsOf(field->record)) {
+                if (IsFailedValue(other, failed) && &other != field) filled.push_back(other.value_name());
             }
             if (!filled.empty()) {
                 context.Note(where + "'s " + group + " settings lacked " + JoinWords(filled) +
@@ -423,7 +391,7 @@ int Set(const Context &context) {
     SetFieldValue(&records, *field, operands[3], context.terminal, &error);
     const std::string new_value = FieldValueText(records, *field, context.terminal);
 
-    const uint32_t saved = SaveRecord(field->record, slot, context.vendor_c(), records);
+    const uint32_t saved = SaveRecord(field->record, records, slot, context.vendor_c());
     if (saved != 0) {
         std::string message = "cannot store " + where + "'s " + group + " settings: " + StoreFailureReason();
         if ((saved & MASK_KEY) == 0) {
@@ -450,10 +418,7 @@ int Title(const Context &context) {
     if (!WriteSlotTitle(slot, context.vendor_c(), title)) {
         return context.Fail("cannot write the title of " + where + ": " + StoreFailureReason());
     }
-    if (title.size() > kShownTitleBytes) {
-        context.Note("the library's dialogs show only the first " + std::to_string(kShownTitleBytes) +
-                     " bytes of a title");
-    }
+    NoteLongTitle(context, title);
     return context.Print(where + ": title " + Quoted(context, title) + "\n");
 }
 

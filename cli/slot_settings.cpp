@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "settings/field_text.h"
 #include "settings/slots.h"
+#include "text/text.h"
 
 namespace lumo::cli {
 namespace {
@@ -33,15 +35,6 @@ std::string VendorSuffix(const SlotChoice &choice) {
     return choice.vendor.empty() ? std::string() : " --vendor " + ShellWord(choice.vendor_argument);
 }
 
-const char *RecordWords(Record record) {
-    switch (record) {
-    case Record::kIndent: return "indent";
-    case Record::kFold: return "fold";
-    case Record::kHeader: return "header";
-    }
-    return "";
-}
-
 // The message for a record of the slot that failed to load with mask.
 std::string LoadFailure(const SlotChoice &choice, Record record, uint32_t mask) {
     const std::string slot = std::to_string(choice.slot);
@@ -50,18 +43,17 @@ std::string LoadFailure(const SlotChoice &choice, Record record, uint32_t mask) 
     if (!StoreReadable(&reason)) return "cannot read slot " + slot + ": " + reason;
     if (mask == MASK_KEY) {
         // Say "no settings" only when the slot has none of its three records.
-        IndentSettings indent;
-        FoldSettings fold;
-        HeaderSettings header;
-        const bool empty = LoadIndentSettings(&indent, choice.slot, vendor) == MASK_KEY &&
-                           LoadFoldSettings(&fold, choice.slot, vendor) == MASK_KEY &&
-                           LoadHeaderSettings(&header, choice.slot, vendor) == MASK_KEY;
-        return "slot " + slot + " has no " + (empty ? std::string() : std::string(RecordWords(record)) + " ") +
+        Records records;
+        bool empty = true;
+        for (const Record each : kAllRecords) {
+            empty = empty && LoadRecord(each, &records, choice.slot, vendor) == MASK_KEY;
+        }
+        return "slot " + slot + " has no " + (empty ? std::string() : std::string(RecordName(record)) + " ") +
                "settings yet; store a preset with: lumotext slot preset " + slot + " 2" + VendorSuffix(choice);
     }
-    const std::vector<std::string> names = FailedValueNames(record, mask, choice.slot, choice.vendor);
+    const std::vector<std::string> names = FailedValueNames(record, mask, choice.slot, vendor);
     const std::string first = names.empty() ? std::string("VALUE") : names.front();
-    return "slot " + slot + "'s " + RecordWords(record) + " settings lack the value" +
+    return "slot " + slot + "'s " + RecordName(record) + " settings lack the value" +
            (names.size() == 1 ? " " : "s ") + JoinWords(names) +
            " (missing, or too long for the field); store one with: lumotext slot set " + slot + " " +
            RecordName(record) + "." + first + " VALUE" + VendorSuffix(choice);
@@ -120,7 +112,7 @@ bool VendorFromArgument(const std::string &argument, const TerminalText &termina
     if (!terminal.FromTerminal(argument, vendor, error)) return false;
     for (size_t pos = 0; pos < vendor->size(); ++pos) {
         const auto byte = static_cast<unsigned char>((*vendor)[pos]);
-        if ((byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC)) {
+        if (IsCp932LeadByte(byte)) {
             ++pos;  // a two-byte character; its second byte may be 0x5C
         } else if (byte == '\\') {
             *error = "a vendor name cannot contain a backslash";
@@ -135,7 +127,7 @@ bool IsFailedValue(const FieldSpec &field, const std::vector<std::string> &faile
     // could not tell which of the values sharing it failed.
     const std::vector<std::string> shared = ValuesOfMask(field.record, field.mask);
     for (const std::string &name : failed) {
-        if (name == field.value_name || (!shared.empty() && name == shared.front())) return true;
+        if (name == field.value_name() || (!shared.empty() && name == shared.front())) return true;
     }
     return false;
 }
@@ -196,29 +188,6 @@ bool StoreReadable(std::string *reason) {
 std::string StoreFailureReason() {
     const std::string why = platform::LastStoreError();
     return why.empty() ? std::string("the settings store cannot be used") : why;
-}
-
-std::vector<std::string> FailedValueNames(Record record, uint32_t mask, int32_t slot, const std::string &vendor) {
-    // The ten indent strings share one bit, and so do their property words:
-    // ask the store which of them it cannot give.
-    const uint32_t shared = record == Record::kIndent ? (mask & 0x600u) : 0u;
-    std::vector<std::string> names = ValuesOfMask(record, mask & ~shared);
-    if (shared == 0) return names;
-    const platform::RegistryKey key = platform::RegistryKey::Open(
-        SlotKey(vendor.c_str(), slot) + "\\" + RecordGroupKey(record), platform::Access::kRead);
-    bool found = false;
-    for (const FieldSpec &field : Fields()) {
-        if (field.record != record || (field.mask & shared) == 0) continue;
-        uint32_t size = 0;
-        if (!key.valid() || !key.Read(field.value_name.c_str(), nullptr, &size) || size > field.size) {
-            names.push_back(field.value_name);
-            found = true;
-        }
-    }
-    if (!found) {
-        for (const std::string &name : ValuesOfMask(record, shared)) names.push_back(name);
-    }
-    return names;
 }
 
 }  // namespace lumo::cli

@@ -53,9 +53,4 @@ bool StoreReadable(std::string *reason);
 // Why the last store operation failed, for a message.
 std::string StoreFailureReason();
 
-// The names of the values behind a load mask; each indent string and
-// property word that failed is named alone.
-std::vector<std::string> FailedValueNames(Record record, uint32_t mask, int32_t slot,
-                                          const std::string &vendor);
-
 }  // namespace lumo::cli

@@ -1,6 +1,5 @@
-// Setting slots in the store. Each record kind is described by a table of its
-// stored values (name, type, field, bytes written, read buffer, mask bit), and
-// one load and one save routine walk those tables.
+// Setting slots in the store. One load and one save walk the stored fields of
+// a record (record_fields.h) in the store's order.
 #include "settings/slots.h"
 
 #include <algorithm>
@@ -21,111 +20,40 @@ using platform::RegistryKey;
 
 constexpr char kDefaultRoot[] = "Software\\Copperloom\\Lumotext";
 
-// How a value is written: a number, a string of its text plus one NUL, or a
-// whole fixed field, NUL and all bytes behind it.
-enum class Stored { kNumber, kText, kWholeField };
-
-struct ValueSpec {
-    std::string name;
-    Stored stored;
-    size_t offset;  // of the field within the record
-    uint32_t size;  // bytes of the field, which is also the read buffer
-    uint32_t mask;
-};
-
-std::vector<ValueSpec> IndentValues() {
-    std::vector<ValueSpec> values = {
-        {"styles", Stored::kNumber, offsetof(IndentSettings, styles), 4, 0x002},
-        {"sub_styles", Stored::kNumber, offsetof(IndentSettings, sub_styles), 4, 0x004},
-        {"fixed_indent_column", Stored::kNumber, offsetof(IndentSettings, fixed_indent_column), 4, 0x008},
-        {"chars_for_quote", Stored::kText, offsetof(IndentSettings, chars_for_quote), LUMO_SET_BYTES, 0x010},
-        {"chars_for_empha", Stored::kText, offsetof(IndentSettings, chars_for_empha), LUMO_SET_BYTES, 0x020},
-        {"chars_for_sole_itemize", Stored::kText, offsetof(IndentSettings, chars_for_sole_itemize),
-         LUMO_SET_BYTES, 0x040},
-        {"chars_for_combi_itemize", Stored::kText, offsetof(IndentSettings, chars_for_combi_itemize),
-         LUMO_SET_BYTES, 0x080},
-        {"chars_for_itemize_end", Stored::kText, offsetof(IndentSettings, chars_for_itemize_end),
-         LUMO_SET_BYTES, 0x100},
-    };
-    // The ten indent strings and their property words, pair by pair.
-    for (size_t k = 0; k < LUMO_INDENT_STRING_COUNT; ++k) {
-        const std::string index = std::to_string(k);
-        values.push_back({"indent_string-" + index, Stored::kText,
-                          offsetof(IndentSettings, indent_string) + k * LUMO_INDENT_STRING_BYTES,
-                          LUMO_INDENT_STRING_BYTES, 0x200});
-        values.push_back({"indent_string_property-" + index, Stored::kNumber,
-                          offsetof(IndentSettings, indent_string_property) + k * sizeof(uint32_t), 4,
-                          0x400});
-    }
-    return values;
+std::string GroupKey(const char *vendor, int32_t slot, Record which) {
+    return SlotKey(vendor, slot) + "\\" + RecordGroupKey(which);
 }
 
-// chars_not_for_head is read before chars_not_for_tail, and written after it.
-std::vector<ValueSpec> FoldValues(bool loading) {
-    const ValueSpec tail{"chars_not_for_tail", Stored::kWholeField, offsetof(FoldSettings, chars_not_for_tail),
-                         LUMO_SET_BYTES, 0x100};
-    const ValueSpec head{"chars_not_for_head", Stored::kWholeField, offsetof(FoldSettings, chars_not_for_head),
-                         LUMO_SET_BYTES, 0x200};
-    return {
-        {"foldnum_from_head", Stored::kNumber, offsetof(FoldSettings, foldnum_from_head), 4, 0x004},
-        {"foldnum_from_tail", Stored::kNumber, offsetof(FoldSettings, foldnum_from_tail), 4, 0x008},
-        {"tailwrap_flag", Stored::kNumber, offsetof(FoldSettings, tailwrap_flag), 4, 0x010},
-        {"wraptype", Stored::kNumber, offsetof(FoldSettings, wraptype), 4, 0x020},
-        {"maxmove_leftwise", Stored::kNumber, offsetof(FoldSettings, maxmove_leftwise), 4, 0x040},
-        {"maxmove_rightwise", Stored::kNumber, offsetof(FoldSettings, maxmove_rightwise), 4, 0x080},
-        loading ? head : tail,
-        loading ? tail : head,
-        {"chars_for_wordwrap", Stored::kWholeField, offsetof(FoldSettings, chars_for_wordwrap), LUMO_SET_BYTES,
-         0x400},
-    };
-}
-
-std::vector<ValueSpec> HeaderValues() {
-    return {
-        {"lumoheader", Stored::kNumber, offsetof(HeaderSettings, lumoheader), 4, 0x002},
-        {"headerdelimiter", Stored::kWholeField, offsetof(HeaderSettings, headerdelimiter),
-         LUMO_DELIMITER_BYTES, 0x004},
-    };
-}
-
-std::string GroupKey(const char *vendor, int32_t slot, const char *group) {
-    return SlotKey(vendor, slot) + "\\" + group;
-}
-
-// What a value that cannot be read leaves in its field: 0 or the empty
-// string, or what the record held before the load (a fallback such as a
-// preset, which the load then only overwrites with what it found).
-enum class OnMissing { kZero, kKeep };
-
-uint32_t LoadRecord(void *record, size_t record_size, const std::vector<ValueSpec> &values,
-                    const std::string &path, OnMissing on_missing = OnMissing::kZero) {
+uint32_t LoadValues(Record which, void *record, size_t record_size, int32_t slot, const char *vendor,
+                    OnMissing on_missing) {
+    if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
     auto *bytes = static_cast<unsigned char *>(record);
     if (on_missing == OnMissing::kZero) std::memset(record, 0, record_size);
-    const RegistryKey key = RegistryKey::Open(path, platform::Access::kRead);
+    const RegistryKey key = RegistryKey::Open(GroupKey(vendor, slot, which), platform::Access::kRead);
     if (!key.valid()) return MASK_KEY;
     uint32_t mask = 0;
     std::vector<unsigned char> before;
-    for (const ValueSpec &value : values) {
-        unsigned char *field = bytes + value.offset;
+    for (const FieldSpec *value : StoreOrder(which, true)) {
+        unsigned char *field = bytes + value->offset;
         // A failed read may have written part of the field.
-        if (on_missing == OnMissing::kKeep) before.assign(field, field + value.size);
-        uint32_t size = value.size;
-        if (!key.Read(value.name.c_str(), field, &size)) {
-            mask |= value.mask;
+        if (on_missing == OnMissing::kKeep) before.assign(field, field + value->size);
+        uint32_t size = value->size;
+        if (!key.Read(value->value_name(), field, &size)) {
+            mask |= value->mask;
             if (on_missing == OnMissing::kKeep) {
-                std::memcpy(field, before.data(), value.size);
+                std::memcpy(field, before.data(), value->size);
             } else {
-                std::memset(field, 0, value.size);
+                std::memset(field, 0, value->size);
             }
             continue;
         }
         // What the value did not fill is zero, as in a load over a cleared
         // record, so that no fallback byte hides behind a loaded text.
-        if (on_missing == OnMissing::kKeep) std::memset(field + size, 0, value.size - size);
-        if (value.stored != Stored::kNumber) {
+        if (on_missing == OnMissing::kKeep) std::memset(field + size, 0, value->size - size);
+        if (value->stored != Stored::kNumber) {
             // A stored text that fills its field without a NUL keeps all but
             // its last byte, so that the field always ends inside itself.
-            field[value.size - 1] = '\0';
+            field[value->size - 1] = '\0';
         }
     }
     auto *size_word = static_cast<uint32_t *>(record);
@@ -133,29 +61,28 @@ uint32_t LoadRecord(void *record, size_t record_size, const std::vector<ValueSpe
     return mask;
 }
 
-uint32_t SaveRecord(const void *record, const std::vector<ValueSpec> &values, const std::string &path) {
-    RegistryKey key = RegistryKey::Create(path);
+uint32_t SaveValues(Record which, const void *record, int32_t slot, const char *vendor) {
+    if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
+    RegistryKey key = RegistryKey::Create(GroupKey(vendor, slot, which));
     if (!key.valid()) return MASK_KEY;
     const auto *bytes = static_cast<const unsigned char *>(record);
     uint32_t mask = 0;
-    for (const ValueSpec &value : values) {
-        const unsigned char *field = bytes + value.offset;
+    for (const FieldSpec *value : StoreOrder(which, false)) {
+        const unsigned char *field = bytes + value->offset;
         uint32_t type = kRegSz;
-        uint32_t count = value.size;
-        if (value.stored == Stored::kNumber) {
+        uint32_t count = value->size;
+        if (value->stored == Stored::kNumber) {
             type = kRegDword;
-        } else if (value.stored == Stored::kText) {
+        } else if (value->stored == Stored::kText) {
             const auto *text = reinterpret_cast<const char *>(field);
-            count = static_cast<uint32_t>(std::min<size_t>(strnlen(text, value.size) + 1, value.size));
+            count = static_cast<uint32_t>(std::min<size_t>(strnlen(text, value->size) + 1, value->size));
         }
-        if (!key.Write(value.name.c_str(), type, field, count)) mask |= value.mask;
+        if (!key.Write(value->value_name(), type, field, count)) mask |= value->mask;
     }
     return mask;
 }
 
 }  // namespace
-
-const char kDefaultSlotTitle[] = "\x90\xdd\x92\xe8\x8d\xcf\x82\xdd";  // 設定済み
 
 std::string ProductKey(const char *vendor) {
     if (vendor == nullptr || *vendor == '\0') return kDefaultRoot;
@@ -168,58 +95,60 @@ std::string SlotKey(const char *vendor, int32_t slot) {
 
 uint32_t LoadIndentSettings(IndentSettings *record, int32_t slot, const char *vendor) {
     if (IsPresetSlot(slot)) return static_cast<uint32_t>(FillIndentPreset(record, 2));
-    if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
-    return LoadRecord(record, sizeof *record, IndentValues(), GroupKey(vendor, slot, "indent"));
+    return LoadValues(Record::kIndent, record, sizeof *record, slot, vendor, OnMissing::kZero);
 }
 
 uint32_t LoadFoldSettings(FoldSettings *record, int32_t slot, const char *vendor) {
     if (IsPresetSlot(slot)) return static_cast<uint32_t>(FillFoldPreset(record, 2));
-    if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
-    return LoadRecord(record, sizeof *record, FoldValues(true), GroupKey(vendor, slot, "foldpos"));
+    return LoadValues(Record::kFold, record, sizeof *record, slot, vendor, OnMissing::kZero);
 }
 
 uint32_t LoadHeaderSettings(HeaderSettings *record, int32_t slot, const char *vendor) {
     if (IsPresetSlot(slot)) return static_cast<uint32_t>(FillHeaderPreset(record, 2));
-    if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
-    return LoadRecord(record, sizeof *record, HeaderValues(), GroupKey(vendor, slot, "lumoheader"));
+    return LoadValues(Record::kHeader, record, sizeof *record, slot, vendor, OnMissing::kZero);
 }
 
 uint32_t LoadIndentSettingsOver(IndentSettings *record, int32_t slot, const char *vendor) {
     if (IsPresetSlot(slot)) return static_cast<uint32_t>(FillIndentPreset(record, 2));
-    if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
-    return LoadRecord(record, sizeof *record, IndentValues(), GroupKey(vendor, slot, "indent"),
-                      OnMissing::kKeep);
+    return LoadValues(Record::kIndent, record, sizeof *record, slot, vendor, OnMissing::kKeep);
 }
 
 uint32_t LoadFoldSettingsOver(FoldSettings *record, int32_t slot, const char *vendor) {
     if (IsPresetSlot(slot)) return static_cast<uint32_t>(FillFoldPreset(record, 2));
-    if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
-    const uint32_t mask = LoadRecord(record, sizeof *record, FoldValues(true),
-                                     GroupKey(vendor, slot, "foldpos"), OnMissing::kKeep);
-    if (mask != MASK_KEY) record->foldnum = 0;  // derived, never stored
+    const uint32_t mask = LoadValues(Record::kFold, record, sizeof *record, slot, vendor, OnMissing::kKeep);
+    if (mask != MASK_KEY && mask != ERR_BAD_NUMBER) record->foldnum = 0;  // derived, never stored
     return mask;
 }
 
 uint32_t LoadHeaderSettingsOver(HeaderSettings *record, int32_t slot, const char *vendor) {
     if (IsPresetSlot(slot)) return static_cast<uint32_t>(FillHeaderPreset(record, 2));
-    if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
-    return LoadRecord(record, sizeof *record, HeaderValues(), GroupKey(vendor, slot, "lumoheader"),
-                      OnMissing::kKeep);
+    return LoadValues(Record::kHeader, record, sizeof *record, slot, vendor, OnMissing::kKeep);
 }
 
 uint32_t SaveIndentSettings(const IndentSettings &record, int32_t slot, const char *vendor) {
-    if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
-    return SaveRecord(&record, IndentValues(), GroupKey(vendor, slot, "indent"));
+    return SaveValues(Record::kIndent, &record, slot, vendor);
 }
 
 uint32_t SaveFoldSettings(const FoldSettings &record, int32_t slot, const char *vendor) {
-    if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
-    return SaveRecord(&record, FoldValues(false), GroupKey(vendor, slot, "foldpos"));
+    return SaveValues(Record::kFold, &record, slot, vendor);
 }
 
 uint32_t SaveHeaderSettings(const HeaderSettings &record, int32_t slot, const char *vendor) {
-    if (!IsValidSlot(slot)) return ERR_BAD_NUMBER;
-    return SaveRecord(&record, HeaderValues(), GroupKey(vendor, slot, "lumoheader"));
+    return SaveValues(Record::kHeader, &record, slot, vendor);
+}
+
+uint32_t LoadRecord(Record which, Records *r, int32_t slot, const char *vendor, OnMissing on_missing) {
+    const bool keep = on_missing == OnMissing::kKeep;
+    switch (which) {
+    case Record::kIndent: return (keep ? LoadIndentSettingsOver : LoadIndentSettings)(&r->indent, slot, vendor);
+    case Record::kFold: return (keep ? LoadFoldSettingsOver : LoadFoldSettings)(&r->fold, slot, vendor);
+    case Record::kHeader: return (keep ? LoadHeaderSettingsOver : LoadHeaderSettings)(&r->header, slot, vendor);
+    }
+    return MASK_KEY;
+}
+
+uint32_t SaveRecord(Record which, const Records &records, int32_t slot, const char *vendor) {
+    return SaveValues(which, RecordBytes(records, which), slot, vendor);
 }
 
 uint32_t SavePresetIndent(int32_t slot, int32_t preset, const char *vendor) {

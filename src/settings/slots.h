@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "lumotext.h"
 #include "settings/records.h"
+#include "settings/record_fields.h"
 
 namespace lumo {
 
@@ -35,6 +37,20 @@ uint32_t LoadHeaderSettingsOver(HeaderSettings *record, int32_t slot, const char
 uint32_t SaveIndentSettings(const IndentSettings &record, int32_t slot, const char *vendor);
 uint32_t SaveFoldSettings(const FoldSettings &record, int32_t slot, const char *vendor);
 uint32_t SaveHeaderSettings(const HeaderSettings &record, int32_t slot, const char *vendor);
+
+// What a load leaves in a field whose value cannot be read: 0 or the empty
+// text (as the loads above), or the record's own value (as the loads over).
+enum class OnMissing { kZero, kKeep };
+
+// The loads and saves above for the record of the three that which names.
+uint32_t LoadRecord(Record which, Records *records, int32_t slot, const char *vendor,
+                    OnMissing on_missing = OnMissing::kZero);
+uint32_t SaveRecord(Record which, const Records &records, int32_t slot, const char *vendor);
+
+// The value names behind a load's mask. The store is asked which of the
+// values sharing a bit (the indent strings, their property words) failed,
+// and each of those is named alone.
+std::vector<std::string> FailedValueNames(Record which, uint32_t mask, int32_t slot, const char *vendor);
 
 uint32_t SavePresetIndent(int32_t slot, int32_t preset, const char *vendor);
 uint32_t SavePresetFold(int32_t slot, int32_t preset, const char *vendor);
@@ -65,7 +81,7 @@ int32_t DefaultWholeSetting(int32_t slot, const PresetForSlot &preset, const cha
                             int32_t *detail);
 
 // The title a slot gets when none is given: 設定済み in code page 932.
-extern const char kDefaultSlotTitle[];
+inline constexpr char kDefaultSlotTitle[] = "\x90\xdd\x92\xe8\x8d\xcf\x82\xdd";
 
 // Slot 0 is no slot of the store but preset 2.
 inline bool IsPresetSlot(int32_t slot) { return slot == 0; }

@@ -1,36 +1,24 @@
-// NUL-termination of every text field of the settings records.
+// NUL-termination of every text field of the settings records, as the table
+// of stored fields lists them.
 #include "settings/terminate.h"
+
+#include "settings/record_fields.h"
 
 namespace lumo {
 namespace {
 
-template <size_t N>
-void Terminate(char (&field)[N]) {
-    field[N - 1] = '\0';
+void TerminateTexts(void *record, Record which) {
+    for (const FieldSpec &field : FieldsOf(which)) {
+        if (field.stored != Stored::kNumber)
+            static_cast<char *>(record)[field.offset + field.size - 1] = '\0';
+    }
 }
 
 }  // namespace
 
-void TerminateFields(IndentSettings *record) {
-    Terminate(record->chars_for_quote);
-    Terminate(record->chars_for_empha);
-    Terminate(record->chars_for_sole_itemize);
-    Terminate(record->chars_for_combi_itemize);
-    Terminate(record->chars_for_itemize_end);
-    for (auto &string : record->indent_string) Terminate(string);
-}
-
-void TerminateFields(FoldSettings *record) {
-    Terminate(record->chars_not_for_tail);
-    Terminate(record->chars_not_for_head);
-    Terminate(record->chars_for_wordwrap);
-}
-
-void TerminateFields(HeaderSettings *record) { Terminate(record->headerdelimiter); }
-
-}  // namespace lumo
-
-namespace lumo {
+void TerminateFields(IndentSettings *record) { TerminateTexts(record, Record::kIndent); }
+void TerminateFields(FoldSettings *record) { TerminateTexts(record, Record::kFold); }
+void TerminateFields(HeaderSettings *record) { TerminateTexts(record, Record::kHeader); }
 
 void TerminateFields(Records *records) {
     TerminateFields(&records->indent);

@@ -18,6 +18,7 @@
 
 namespace {
 
+using lumo::Records;
 using lumo::platform::ClearClipboard;
 using lumo::platform::Clipboard;
 using lumo::platform::ClipboardCall;
@@ -25,12 +26,6 @@ using lumo::platform::GetClipboardText;
 using lumo::platform::SetClipboardBytes;
 using lumo::platform::SetClipboardFaultHook;
 using lumo::platform::SetClipboardText;
-
-struct Records {
-    IndentSettings indent;
-    FoldSettings fold;
-    HeaderSettings header;
-};
 
 FormatRequest Request(uint32_t tab_width = 8, uint32_t display_width = 80) {
     FormatRequest request{};

@@ -32,21 +32,15 @@ private:
 
 // Records filled field by field, without the library's preset fill: no
 // indentation, word wrap and kinsoku off, no header block.
-struct Records {
-    IndentSettings indent;
-    FoldSettings fold;
-    HeaderSettings header;
-    Records() {
-        std::memset(&indent, 0, sizeof indent);
-        std::memset(&fold, 0, sizeof fold);
-        std::memset(&header, 0, sizeof header);
-        indent.record_size = INDENT_SETTINGS_SIZE;
-        fold.record_size = FOLD_SETTINGS_SIZE;
-        fold.foldnum = 4;
-        fold.foldnum_from_head = 4;
-        header.record_size = HEADER_SETTINGS_SIZE;
-    }
-};
+LumoRecords PlainRecords() {
+    LumoRecords records{};
+    records.indent.record_size = INDENT_SETTINGS_SIZE;
+    records.fold.record_size = FOLD_SETTINGS_SIZE;
+    records.fold.foldnum = 4;
+    records.fold.foldnum_from_head = 4;
+    records.header.record_size = HEADER_SETTINGS_SIZE;
+    return records;
+}
 
 TEST(SharedLibrary, LumoMultiLinesByItsCName) {
     SharedLibrary library;
@@ -58,7 +52,7 @@ TEST(SharedLibrary, LumoMultiLinesByItsCName) {
     static_assert(sizeof format == sizeof symbol, "function and data pointers differ in size");
     std::memcpy(&format, &symbol, sizeof format);
 
-    Records records;
+    LumoRecords records = PlainRecords();
     const char source[] = "abcdefghij\r\nxy\nklmnop";
     const std::string expected = "abcd\r\nefgh\r\nij\r\nxy\nklmn\nop\n";
     std::vector<char> output(64, '\xBD');

@@ -1,171 +1,20 @@
-// The slot commands' view of the settings: flag words by name and back,
-// numbers, escapes, texts through a UTF-8 or a Shift-JIS terminal, and the
-// field table checked against the records, the store and the help text.
+// The slot commands' view of the settings: escapes, texts through a UTF-8
+// or a Shift-JIS terminal, a field's value shown and set, and the help's
+// list of fields. The field table itself is tested in tests/settings.
 #include "settings_text.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
-#include "platform/registry.h"
-#include "settings/presets.h"
-#include "settings/slots.h"
+#include "settings/field_text.h"
 #include "slot_command.h"
-#include "support/temp_store.h"
 
 namespace lumo::cli {
 namespace {
-
-const FlagGroup &GroupOf(const char *field) {
-    const FieldSpec *entry = FindField(field);
-    EXPECT_NE(entry, nullptr) << field;
-    EXPECT_NE(entry->flags, nullptr) << field;
-    return *entry->flags;
-}
-
-// ---- Flag words ------------------------------------------------------------
-
-struct FlagsRow {
-    const char *field;
-    uint32_t value;
-    const char *text;
-};
-
-const FlagsRow kFlagsToText[] = {
-    // Known bits by name in bit order; the rest as one hexadecimal number.
-    {"indent.styles", 0, "0"},
-    {"indent.styles", 0x800000B7,
-     "STYLE_INDENT|STYLE_QUOTE|STYLE_EMPHA|STYLE_ITEMIZE|STYLE_PARAGRAPH|STYLE_INDENT_STRINGS|"
-     "STYLE_STRIP_HEAD_SPACE"},
-    {"indent.styles", 0x103, "STYLE_INDENT|STYLE_QUOTE|0x100"},
-    {"indent.styles", 0x3FFFFF00, "0x3FFFFF00"},
-    {"indent.styles", 0xFFFFFFFF,
-     "STYLE_INDENT|STYLE_QUOTE|STYLE_EMPHA|STYLE_SCENARIO|STYLE_ITEMIZE|STYLE_PARAGRAPH|STYLE_FIXED_COLUMN|"
-     "STYLE_INDENT_STRINGS|STYLE_STRIP_WHEN_INDENT|STYLE_STRIP_HEAD_SPACE|0x3FFFFF00"},
-    {"indent.sub_styles", 0xC000004E,
-     "SUB_ITEM_END_SPACE|SUB_ITEM_NO_PARAGRAPH|SUB_PARAGRAPH_WIDE_SPACE|SUB_KEEP_QUOTED|SUB_BLANK_WIDE|"
-     "SUB_BLANK_NARROW"},
-    {"indent.sub_styles", 0x20000030, "SUB_FILL_SOURCE|SUB_FILL_WIDE_SPACE|SUB_BLANK_TAB"},
-    {"indent.indent_string_property-3", 1, "INDSTR_NEED_BLANK"},
-    {"indent.indent_string_property-3", 2, "0x2"},
-    {"fold.tailwrap_flag", 7, "TAIL_WORDWRAP|TAIL_KINSOKU|TAIL_FOLLOW_WIDTH"},
-    {"fold.wraptype", 0x11, "WRAP_PUSH_OUT|WRAP_ALNUM"},
-    {"fold.wraptype", 0x62, "WRAP_HANG|WRAP_ASCII|WRAP_ALNUM_PLUS"},
-    {"fold.wraptype", 0x0C, "0xC"},
-    {"header.lumoheader", 0x10003, "HEADER_NO_FORMAT|HEADER_DELIM_EMPTY_LINE|HEADER_DELIM_EXACT"},
-    {"header.lumoheader", 0x10000, "HEADER_DELIM_EXACT"},
-};
-
-TEST(Flags, ToText) {
-    for (const FlagsRow &row : kFlagsToText) {
-        SCOPED_TRACE(std::string(row.field) + " " + row.text);
-        EXPECT_EQ(FlagsToText(row.value, GroupOf(row.field)), row.text);
-        uint32_t parsed = 0xDEADBEEF;
-        std::string error;
-        EXPECT_TRUE(ParseFlags(row.text, GroupOf(row.field), &parsed, &error)) << error;
-        EXPECT_EQ(parsed, row.value);
-    }
-}
-
-const FlagsRow kFlagsParsed[] = {
-    // Any case, blanks around each word, numbers among names, repeated bits.
-    {"indent.styles", 0x3, "style_indent|Style_Quote"},
-    {"indent.styles", 0x3, "  STYLE_INDENT |\tSTYLE_QUOTE  "},
-    {"indent.styles", 0x80000101, "STYLE_INDENT|0x100|2147483648"},
-    {"indent.styles", 0x1, "STYLE_INDENT|STYLE_INDENT|1"},
-    {"fold.wraptype", 0x22, "34"},
-    {"fold.wraptype", 0x22, "0X22"},
-    {"fold.wraptype", 0, "0"},
-    {"fold.wraptype", 0xFFFFFFFF, "0xFFFFFFFF"},
-};
-
-TEST(Flags, ParsedForms) {
-    for (const FlagsRow &row : kFlagsParsed) {
-        SCOPED_TRACE(std::string(row.field) + " '" + row.text + "'");
-        uint32_t parsed = 0xDEADBEEF;
-        std::string error;
-        EXPECT_TRUE(ParseFlags(row.text, GroupOf(row.field), &parsed, &error)) << error;
-        EXPECT_EQ(parsed, row.value);
-    }
-}
-
-struct BadFlagsRow {
-    const char *field;
-    const char *text;
-    const char *error;
-};
-
-const BadFlagsRow kBadFlags[] = {
-    {"indent.styles", "", "missing"},
-    {"indent.styles", "STYLE_INDENT|", "missing"},
-    {"indent.styles", "|STYLE_INDENT", "missing"},
-    {"indent.styles", "STYLE_INDENT||STYLE_QUOTE", "missing"},
-    {"indent.styles", "WRAP_HANG", "'WRAP_HANG' is not one of its flags"},  // another field's flag
-    {"indent.styles", "STYLE_INDENTS", "'STYLE_INDENTS' is not one of its flags"},
-    {"indent.styles", "INDENT", "'INDENT' is not one of its flags"},
-    {"fold.wraptype", "0x", "'0x' is not a number"},
-    {"fold.wraptype", "0x1G", "'0x1G' is not a number"},
-    {"fold.wraptype", "4294967296", "'4294967296' is not a number"},
-    {"fold.wraptype", "0x100000000", "is not a number"},
-    {"fold.wraptype", "1e3", "is not a number"},
-    {"fold.wraptype", "12 3", "is not a number"},
-};
-
-TEST(Flags, Refused) {
-    for (const BadFlagsRow &row : kBadFlags) {
-        SCOPED_TRACE(std::string(row.field) + " '" + row.text + "'");
-        uint32_t parsed = 0x5A5A;
-        std::string error;
-        EXPECT_FALSE(ParseFlags(row.text, GroupOf(row.field), &parsed, &error));
-        EXPECT_EQ(parsed, 0x5A5Au) << "the value changed on failure";
-        EXPECT_NE(error.find(row.error), std::string::npos) << error;
-    }
-}
-
-TEST(Flags, EveryValueReadsBack) {
-    std::mt19937 random(7);
-    for (const FieldSpec &field : Fields()) {
-        if (field.kind != FieldKind::kFlags) continue;
-        for (int i = 0; i < 200; ++i) {
-            const uint32_t value = static_cast<uint32_t>(random()) & (i % 2 == 0 ? 0xC00000FFu : 0xFFFFFFFFu);
-            const std::string text = FlagsToText(value, *field.flags);
-            SCOPED_TRACE(field.name + " " + text);
-            uint32_t parsed = 0;
-            std::string error;
-            ASSERT_TRUE(ParseFlags(text, *field.flags, &parsed, &error)) << error;
-            EXPECT_EQ(parsed, value);
-        }
-    }
-}
-
-// ---- Numbers ---------------------------------------------------------------
-
-TEST(Numbers, Forms) {
-    struct Row {
-        const char *text;
-        bool ok;
-        uint32_t value;
-    };
-    const Row rows[] = {
-        {"0", true, 0},           {"70", true, 70},           {"007", true, 7},
-        {"4294967295", true, 0xFFFFFFFF},                     {"0xffffffff", true, 0xFFFFFFFF},
-        {"0x0", true, 0},         {"0XaB", true, 0xAB},       {"4294967296", false, 0},
-        {"99999999999999999999", false, 0},                   {"0x1ffffffff", false, 0},
-        {"", false, 0},           {"-1", false, 0},           {"+1", false, 0},
-        {" 1", false, 0},         {"0x", false, 0},           {"1a", false, 0},
-        {"ab", false, 0},         {"0b1", false, 0},
-    };
-    for (const Row &row : rows) {
-        SCOPED_TRACE(std::string("'") + row.text + "'");
-        uint32_t value = 12345;
-        EXPECT_EQ(ParseNumber(row.text, &value), row.ok);
-        EXPECT_EQ(value, row.ok ? row.value : 12345u);
-    }
-}
 
 // ---- Escapes ---------------------------------------------------------------
 
@@ -325,48 +174,22 @@ TEST(Terminal, PrintedTextsReadBack) {
 
 // ---- The field table -------------------------------------------------------
 
-TEST(FieldTable, CoversEveryStoredField) {
-    const std::vector<FieldSpec> &fields = Fields();
-    EXPECT_EQ(fields.size(), 39u);  // 28 indent, 9 fold, 2 header
-    std::set<std::string> names;
-    size_t bytes[3] = {0, 0, 0};
-    for (const FieldSpec &field : fields) {
-        SCOPED_TRACE(field.name);
-        EXPECT_TRUE(names.insert(field.name).second) << "twice";
-        EXPECT_EQ(field.name, std::string(RecordName(field.record)) + "." + field.value_name);
-        EXPECT_EQ(FindField(field.name), &field);
-        EXPECT_EQ(field.kind == FieldKind::kFlags, field.flags != nullptr);
-        if (field.kind == FieldKind::kText) {
-            EXPECT_TRUE(field.size == LUMO_SET_BYTES || field.size == LUMO_INDENT_STRING_BYTES);
-        } else {
-            EXPECT_EQ(field.size, 4u);
-        }
-        bytes[static_cast<int>(field.record)] += field.size;
-    }
-    // Every byte of each record but record_size (and the derived foldnum).
-    EXPECT_EQ(bytes[0], INDENT_SETTINGS_SIZE - 4);
-    EXPECT_EQ(bytes[1], FOLD_SETTINGS_SIZE - 8);
-    EXPECT_EQ(bytes[2], HEADER_SETTINGS_SIZE - 4);
-    EXPECT_EQ(FindField("fold.foldnum"), nullptr);
-    EXPECT_EQ(FindField("styles"), nullptr);
-}
-
 TEST(FieldTable, SetChangesOnlyItsField) {
     TerminalText terminal;
     std::string error;
     ASSERT_TRUE(terminal.Open(true, &error)) << error;
     for (const FieldSpec &field : Fields()) {
         SCOPED_TRACE(field.name);
-        SlotRecords records;
+        Records records;
         std::memset(&records, 0xBD, sizeof records);
-        SlotRecords before = records;
-        const char *value = field.kind == FieldKind::kText ? "ab" : "0x3";
+        Records before = records;
+        const char *value = field.kind() == FieldKind::kText ? "ab" : "0x3";
         ASSERT_TRUE(SetFieldValue(&records, field, value, terminal, &error)) << error;
         const auto *now = reinterpret_cast<const unsigned char *>(&records);
         const auto *old = reinterpret_cast<const unsigned char *>(&before);
-        const unsigned char *record = now + (field.record == Record::kIndent ? offsetof(SlotRecords, indent)
-                                             : field.record == Record::kFold ? offsetof(SlotRecords, fold)
-                                                                              : offsetof(SlotRecords, header));
+        const unsigned char *record = now + (field.record == Record::kIndent ? offsetof(Records, indent)
+                                             : field.record == Record::kFold ? offsetof(Records, fold)
+                                                                              : offsetof(Records, header));
         const size_t start = static_cast<size_t>(record - now) + field.offset;
         for (size_t i = 0; i < sizeof records; ++i) {
             if (i < start || i >= start + field.size) {
@@ -374,10 +197,10 @@ TEST(FieldTable, SetChangesOnlyItsField) {
             }
         }
         EXPECT_EQ(FieldValueText(records, field, terminal),
-                  field.kind == FieldKind::kText    ? "\"ab\""
-                  : field.kind == FieldKind::kFlags ? FlagsToText(3, *field.flags)
+                  field.kind() == FieldKind::kText    ? "\"ab\""
+                  : field.kind() == FieldKind::kFlags ? FlagsToText(3, *field.flags)
                                                      : "3");
-        if (field.kind == FieldKind::kText) {
+        if (field.kind() == FieldKind::kText) {
             // The whole field is cleared behind the text.
             for (size_t i = start + 2; i < start + field.size; ++i) {
                 ASSERT_EQ(now[i], 0) << "byte " << i;
@@ -391,9 +214,9 @@ TEST(FieldTable, TextLimits) {
     std::string error;
     ASSERT_TRUE(terminal.Open(true, &error)) << error;
     for (const FieldSpec &field : Fields()) {
-        if (field.kind != FieldKind::kText) continue;
+        if (field.kind() != FieldKind::kText) continue;
         SCOPED_TRACE(field.name);
-        SlotRecords records{};
+        Records records{};
         const size_t limit = field.size - 1;
         EXPECT_EQ(limit, field.size == LUMO_SET_BYTES ? 1023u : 255u);
         // limit bytes in Shift-JIS: あ takes 2 of them (3 in UTF-8).
@@ -409,6 +232,59 @@ TEST(FieldTable, TextLimits) {
     }
 }
 
+// The help's list of fields is made from the table; it reads as the list
+// written by hand before it, every line within 78 bytes.
+TEST(FieldTable, HelpListsTheFieldsAsWrittenByHand) {
+    const char kFieldsHelp[] =
+    "Fields (FIELD of 'set', named as 'show' prints them):\n"
+    "  indent.styles                   flags: STYLE_INDENT, STYLE_QUOTE,\n"
+    "                                  STYLE_EMPHA, STYLE_SCENARIO, STYLE_ITEMIZE,\n"
+    "                                  STYLE_PARAGRAPH, STYLE_FIXED_COLUMN,\n"
+    "                                  STYLE_INDENT_STRINGS,\n"
+    "                                  STYLE_STRIP_WHEN_INDENT,\n"
+    "                                  STYLE_STRIP_HEAD_SPACE\n"
+    "  indent.sub_styles               flags: SUB_NAMED_QUOTE, SUB_ITEM_END_SPACE,\n"
+    "                                  SUB_ITEM_NO_PARAGRAPH,\n"
+    "                                  SUB_PARAGRAPH_WIDE_SPACE, SUB_FILL_SOURCE,\n"
+    "                                  SUB_FILL_WIDE_SPACE, SUB_KEEP_QUOTED,\n"
+    "                                  SUB_BLANK_TAB, SUB_BLANK_WIDE,\n"
+    "                                  SUB_BLANK_NARROW\n"
+    "  indent.fixed_indent_column      number: the indent width with\n"
+    "                                  STYLE_FIXED_COLUMN\n"
+    "  indent.chars_for_quote          set: quote marks\n"
+    "  indent.chars_for_empha          set: emphasis marks\n"
+    "  indent.chars_for_sole_itemize   set: item marks by themselves\n"
+    "  indent.chars_for_combi_itemize  set: item marks before an item-end\n"
+    "  indent.chars_for_itemize_end    set: item-end characters\n"
+    "  indent.indent_string-0 ... indent.indent_string-9\n"
+    "                                  string: the ten indent strings\n"
+    "  indent.indent_string_property-0 ... indent.indent_string_property-9\n"
+    "                                  flags of each indent string:\n"
+    "                                  INDSTR_NEED_BLANK\n"
+    "  fold.foldnum_from_head          number: the fold column when it is fixed\n"
+    "  fold.foldnum_from_tail          number: columns left free of the display\n"
+    "                                  width when the fold column follows it\n"
+    "  fold.tailwrap_flag              flags: TAIL_WORDWRAP, TAIL_KINSOKU,\n"
+    "                                  TAIL_FOLLOW_WIDTH\n"
+    "  fold.wraptype                   flags: WRAP_PUSH_OUT, WRAP_HANG, WRAP_ALNUM,\n"
+    "                                  WRAP_ASCII, WRAP_ALNUM_PLUS\n"
+    "  fold.maxmove_leftwise           number: bytes a break may move back\n"
+    "  fold.maxmove_rightwise          number: characters that may hang\n"
+    "  fold.chars_not_for_tail         set: characters that may not end a line\n"
+    "  fold.chars_not_for_head         set: characters that may not begin a line\n"
+    "  fold.chars_for_wordwrap         set: more word characters (WRAP_ALNUM_PLUS)\n"
+    "  header.lumoheader               flags: HEADER_NO_FORMAT,\n"
+    "                                  HEADER_DELIM_EMPTY_LINE, HEADER_DELIM_EXACT\n"
+    "  header.headerdelimiter          string: the line that ends the header\n";
+    const std::string help = CommandHelp(kSlotCommand);
+    EXPECT_NE(help.find(kFieldsHelp), std::string::npos) << help;
+    for (size_t start = 0, end; start < help.size(); start = end + 1) {
+        end = help.find('\n', start);
+        ASSERT_NE(end, std::string::npos);
+        EXPECT_LE(end - start, 78u) << help.substr(start, end - start);
+    }
+}
+
 TEST(FieldTable, HelpNamesEveryFieldAndFlag) {
     const std::string help = CommandHelp(kSlotCommand);
     for (const FieldSpec &field : Fields()) {
@@ -421,39 +297,6 @@ TEST(FieldTable, HelpNamesEveryFieldAndFlag) {
         for (size_t i = 0; i < field.flags->count; ++i) {
             EXPECT_NE(help.find(field.flags->names[i].name), std::string::npos) << field.flags->names[i].name;
         }
-    }
-}
-
-// ---- The field table against the store --------------------------------------
-
-class FieldStore : public lumo_test::TempStore {};
-
-// The value names and mask bits of the table are those the slots use: a value
-// deleted by name from the store shows in the load mask at the table's bit.
-TEST_F(FieldStore, ValueNamesAndMaskBitsMatchTheSlots) {
-    ASSERT_EQ(SavePresetIndent(3, 2, nullptr), 0u);
-    ASSERT_EQ(SavePresetFold(3, 2, nullptr), 0u);
-    ASSERT_EQ(SavePresetHeader(3, 2, nullptr), 0u);
-    for (const FieldSpec &field : Fields()) {
-        SCOPED_TRACE(field.name);
-        const std::string path = SlotKey(nullptr, 3) + "\\" + RecordGroupKey(field.record);
-        platform::RegistryKey key = platform::RegistryKey::Open(path, platform::Access::kAll);
-        ASSERT_TRUE(key.valid());
-        uint32_t size = 0;
-        ASSERT_TRUE(key.Read(field.value_name.c_str(), nullptr, &size)) << "no such value in the store";
-        // A value too long for its field fails to load as a missing one does.
-        const std::string too_long(field.size + 1, 'x');
-        ASSERT_TRUE(key.Write(field.value_name.c_str(), platform::kRegSz, too_long.data(),
-                              static_cast<uint32_t>(too_long.size())));
-        SlotRecords records;
-        uint32_t mask = 0;
-        if (field.record == Record::kIndent) mask = LoadIndentSettings(&records.indent, 3, nullptr);
-        if (field.record == Record::kFold) mask = LoadFoldSettings(&records.fold, 3, nullptr);
-        if (field.record == Record::kHeader) mask = LoadHeaderSettings(&records.header, 3, nullptr);
-        EXPECT_EQ(mask, field.mask);
-        ASSERT_EQ(SavePresetIndent(3, 2, nullptr), 0u);
-        ASSERT_EQ(SavePresetFold(3, 2, nullptr), 0u);
-        ASSERT_EQ(SavePresetHeader(3, 2, nullptr), 0u);
     }
 }
 

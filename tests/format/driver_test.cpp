@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "lumotext.h"
+#include "settings/records.h"
 #include "support/fold_settings.h"
 #include "support/format_reference.h"
 #include "support/format_run.h"
@@ -25,20 +26,19 @@ using lumo_test::ExactText;
 using lumo_test::Hex;
 using lumo_test::Sjis;
 
+// The records of one call and its tab width.
 struct Settings {
-    IndentSettings indent;
-    FoldSettings fold;
-    HeaderSettings header;
+    lumo::Records records;
     uint32_t tab_width;
 };
 
 Settings Plain(const FoldSettings &fold, uint32_t tab_width = 8) {
-    return Settings{NoIndent(), fold, NoHeader(), tab_width};
+    return Settings{{NoIndent(), fold, NoHeader()}, tab_width};
 }
 
 Settings With(const IndentSettings &indent, const FoldSettings &fold,
               const HeaderSettings &header = NoHeader(), uint32_t tab_width = 8) {
-    return Settings{indent, fold, header, tab_width};
+    return Settings{{indent, fold, header}, tab_width};
 }
 
 // Quote marks ">" recognised; quoted lines passed through when keep is set.
@@ -61,10 +61,10 @@ using Outcome = lumo_fold::FormatOutcome;
 // Formats source into a guarded buffer and checks what every call must keep:
 // the bytes at and past the capacity, the request, the fold and header records.
 Outcome Format(const std::string &source, Settings s, uint32_t capacity) {
-    const Outcome o =
-        lumo_fold::RunFormat(source, &s.indent, s.fold, s.header, s.tab_width, capacity);
+    lumo::Records &r = s.records;
+    const Outcome o = lumo_fold::RunFormat(source, &r.indent, r.fold, r.header, s.tab_width, capacity);
     EXPECT_TRUE(o.guard_intact) << "written at or past capacity " << capacity;
-    EXPECT_EQ(o.foldnum_after, s.fold.foldnum) << "foldnum not restored";
+    EXPECT_EQ(o.foldnum_after, s.records.fold.foldnum) << "foldnum not restored";
     EXPECT_TRUE(o.fold_intact) << "FoldSettings changed";
     EXPECT_TRUE(o.header_intact) << "HeaderSettings changed";
     EXPECT_TRUE(o.request_intact) << "FormatRequest changed";
@@ -305,7 +305,7 @@ TEST(LumoMultiLines, FoldColumnGivenBackWhateverTheResult) {
         SCOPED_TRACE(row.name);
         const Outcome o = Format(row.source, row.settings, row.capacity);
         EXPECT_EQ(o.result, row.result);
-        EXPECT_EQ(o.foldnum_after, row.settings.fold.foldnum);
+        EXPECT_EQ(o.foldnum_after, row.settings.records.fold.foldnum);
     }
 }
 
@@ -330,9 +330,10 @@ TEST(LumoMultiLines, LineOfManyShortSegmentsComesOutWhole) {
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.name);
-        IndentSettings indent = row.settings.indent;
-        const lumo_fold::ReferenceResult ref = lumo_fold::ReferenceFormat(
-            row.line, &indent, row.settings.fold, row.settings.header, row.settings.tab_width);
+        const lumo::Records &r = row.settings.records;
+        IndentSettings indent = r.indent;
+        const lumo_fold::ReferenceResult ref =
+            lumo_fold::ReferenceFormat(row.line, &indent, r.fold, r.header, row.settings.tab_width);
         ASSERT_EQ(ref.result, FORMAT_DONE);
 
         // The driver, alone and between other lines, with the exact capacity.

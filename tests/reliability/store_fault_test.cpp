@@ -184,12 +184,7 @@ TEST_F(StoreFaults, GetWholeSettingStopsAtTheStageThatFailed) {
         }
         ASSERT_EQ(Save(group, stored.back(), vendor()), 0u);
     }
-    struct Loaded {
-        IndentSettings indent;
-        FoldSettings fold;
-        HeaderSettings header;
-    };
-    const auto run = [&](FaultPlan *plan, Loaded *loaded, int32_t *detail) {
+    const auto run = [&](FaultPlan *plan, lumo::Records *loaded, int32_t *detail) {
         std::memset(loaded, 0xBD, sizeof *loaded);
         FormatRequest request{FORMAT_REQUEST_SIZE, nullptr, nullptr, 0, 8, 80};
         int32_t stage = -1;
@@ -200,13 +195,14 @@ TEST_F(StoreFaults, GetWholeSettingStopsAtTheStageThatFailed) {
         return stage;
     };
     FaultPlan census;
-    Loaded loaded;
+    lumo::Records loaded;
     int32_t detail = -1;
     ASSERT_EQ(run(&census, &loaded, &detail), 0);
     EXPECT_EQ(loaded.fold.foldnum, 64u);
 
-    const std::vector<unsigned char> untouched(sizeof(Loaded), 0xBD);
-    const size_t offsets[] = {offsetof(Loaded, indent), offsetof(Loaded, fold), offsetof(Loaded, header)};
+    const std::vector<unsigned char> untouched(sizeof(lumo::Records), 0xBD);
+    const size_t offsets[] = {offsetof(lumo::Records, indent), offsetof(lumo::Records, fold),
+                              offsetof(lumo::Records, header)};
     const int32_t stages[] = {1, 3, 4};
     const std::vector<Group> groups = lumo_test::SlotGroups();
     for (int n = 1; n <= static_cast<int>(census.calls.size()); ++n) {

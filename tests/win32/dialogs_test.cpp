@@ -26,18 +26,12 @@ enum Page { kIndent1 = 0, kIndent2, kFolding, kHeader, kReset };
 
 constexpr int kApplyButton = 0x3021;  // the sheet's Apply button
 
-struct Records {
-    IndentSettings indent;
-    FoldSettings fold;
-    HeaderSettings header;
-};
-
-Records Preset2() {
+LumoRecords Preset2() {
     return {lumo_test::ExpectedIndentPreset(2), lumo_test::ExpectedFoldPreset(2),
             lumo_test::ExpectedHeaderPreset(2)};
 }
 
-int32_t RunSheet(Records *records, const Script &script) {
+int32_t RunSheet(LumoRecords *records, const Script &script) {
     return Drive(script, [&] {
         return Lumotext().SetupDlgDirect(nullptr, &records->indent, &records->fold, &records->header);
     });
@@ -63,20 +57,20 @@ Script &PressCancel(Script &script) {
 
 // ---- Which control shows which bit ---------------------------------------
 
-uint32_t &Styles(Records &r) { return r.indent.styles; }
-uint32_t &SubStyles(Records &r) { return r.indent.sub_styles; }
-uint32_t &TailWrap(Records &r) { return r.fold.tailwrap_flag; }
-uint32_t &WrapType(Records &r) { return r.fold.wraptype; }
-uint32_t &HeaderFlags(Records &r) { return r.header.lumoheader; }
+uint32_t &Styles(LumoRecords &r) { return r.indent.styles; }
+uint32_t &SubStyles(LumoRecords &r) { return r.indent.sub_styles; }
+uint32_t &TailWrap(LumoRecords &r) { return r.fold.tailwrap_flag; }
+uint32_t &WrapType(LumoRecords &r) { return r.fold.wraptype; }
+uint32_t &HeaderFlags(LumoRecords &r) { return r.header.lumoheader; }
 template <int index>
-uint32_t &StringProperty(Records &r) {
+uint32_t &StringProperty(LumoRecords &r) {
     return r.indent.indent_string_property[index];
 }
 
 struct BitBox {
     Page page;
     int id;
-    uint32_t &(*word)(Records &);
+    uint32_t &(*word)(LumoRecords &);
     uint32_t bit;
 };
 
@@ -121,7 +115,7 @@ constexpr uint32_t kFreeTailWrap = 0x00000100u;
 constexpr uint32_t kFreeWrapType = 0x0000000Cu;
 constexpr uint32_t kFreeHeader = 0x00000100u;
 
-void AddFreeBits(Records *r) {
+void AddFreeBits(LumoRecords *r) {
     r->indent.styles |= kFreeStyles;
     r->indent.sub_styles |= kFreeSubStyles;
     for (uint32_t &property : r->indent.indent_string_property) property |= kFreeProperty;
@@ -130,7 +124,7 @@ void AddFreeBits(Records *r) {
     r->header.lumoheader |= kFreeHeader;
 }
 
-void ExpectFreeBitsKept(const Records &r) {
+void ExpectFreeBitsKept(const LumoRecords &r) {
     EXPECT_EQ(r.indent.styles & kFreeStyles, kFreeStyles);
     EXPECT_EQ(r.indent.sub_styles & kFreeSubStyles, kFreeSubStyles);
     for (uint32_t property : r.indent.indent_string_property)
@@ -145,7 +139,7 @@ void ExpectFreeBitsKept(const Records &r) {
 TEST(SettingsSheet, CheckBoxesShowAndCommitTheirBits) {
     for (bool start : {false, true}) {
         SCOPED_TRACE(start ? "boxes start ticked" : "boxes start unticked");
-        Records records = Preset2();
+        LumoRecords records = Preset2();
         for (const BitBox &box : kBitBoxes) {
             uint32_t &word = box.word(records);
             word = start ? (word | box.bit) : (word & ~box.bit);
@@ -170,7 +164,7 @@ TEST(SettingsSheet, CheckBoxesShowAndCommitTheirBits) {
 
 // ---- Text and number fields -------------------------------------------------
 
-using SetField = char *(*)(Records &);
+using SetField = char *(*)(LumoRecords &);
 
 struct TextField {
     Page page;
@@ -180,25 +174,25 @@ struct TextField {
 };
 
 const TextField kTextFields[] = {
-    {kIndent1, 110, [](Records &r) { return r.indent.chars_for_sole_itemize; }, LUMO_SET_BYTES},
-    {kIndent1, 111, [](Records &r) { return r.indent.chars_for_combi_itemize; }, LUMO_SET_BYTES},
-    {kIndent1, 112, [](Records &r) { return r.indent.chars_for_itemize_end; }, LUMO_SET_BYTES},
-    {kIndent1, 121, [](Records &r) { return r.indent.chars_for_quote; }, LUMO_SET_BYTES},
-    {kIndent1, 126, [](Records &r) { return r.indent.chars_for_empha; }, LUMO_SET_BYTES},
-    {kIndent2, 230, [](Records &r) { return r.indent.indent_string[0]; }, LUMO_INDENT_STRING_BYTES},
-    {kIndent2, 231, [](Records &r) { return r.indent.indent_string[1]; }, LUMO_INDENT_STRING_BYTES},
-    {kIndent2, 232, [](Records &r) { return r.indent.indent_string[2]; }, LUMO_INDENT_STRING_BYTES},
-    {kIndent2, 233, [](Records &r) { return r.indent.indent_string[3]; }, LUMO_INDENT_STRING_BYTES},
-    {kIndent2, 234, [](Records &r) { return r.indent.indent_string[4]; }, LUMO_INDENT_STRING_BYTES},
-    {kIndent2, 235, [](Records &r) { return r.indent.indent_string[5]; }, LUMO_INDENT_STRING_BYTES},
-    {kIndent2, 236, [](Records &r) { return r.indent.indent_string[6]; }, LUMO_INDENT_STRING_BYTES},
-    {kIndent2, 237, [](Records &r) { return r.indent.indent_string[7]; }, LUMO_INDENT_STRING_BYTES},
-    {kIndent2, 238, [](Records &r) { return r.indent.indent_string[8]; }, LUMO_INDENT_STRING_BYTES},
-    {kIndent2, 239, [](Records &r) { return r.indent.indent_string[9]; }, LUMO_INDENT_STRING_BYTES},
-    {kFolding, 315, [](Records &r) { return r.fold.chars_for_wordwrap; }, LUMO_SET_BYTES},
-    {kFolding, 321, [](Records &r) { return r.fold.chars_not_for_head; }, LUMO_SET_BYTES},
-    {kFolding, 322, [](Records &r) { return r.fold.chars_not_for_tail; }, LUMO_SET_BYTES},
-    {kHeader, 410, [](Records &r) { return r.header.headerdelimiter; }, LUMO_DELIMITER_BYTES},
+    {kIndent1, 110, [](LumoRecords &r) { return r.indent.chars_for_sole_itemize; }, LUMO_SET_BYTES},
+    {kIndent1, 111, [](LumoRecords &r) { return r.indent.chars_for_combi_itemize; }, LUMO_SET_BYTES},
+    {kIndent1, 112, [](LumoRecords &r) { return r.indent.chars_for_itemize_end; }, LUMO_SET_BYTES},
+    {kIndent1, 121, [](LumoRecords &r) { return r.indent.chars_for_quote; }, LUMO_SET_BYTES},
+    {kIndent1, 126, [](LumoRecords &r) { return r.indent.chars_for_empha; }, LUMO_SET_BYTES},
+    {kIndent2, 230, [](LumoRecords &r) { return r.indent.indent_string[0]; }, LUMO_INDENT_STRING_BYTES},
+    {kIndent2, 231, [](LumoRecords &r) { return r.indent.indent_string[1]; }, LUMO_INDENT_STRING_BYTES},
+    {kIndent2, 232, [](LumoRecords &r) { return r.indent.indent_string[2]; }, LUMO_INDENT_STRING_BYTES},
+    {kIndent2, 233, [](LumoRecords &r) { return r.indent.indent_string[3]; }, LUMO_INDENT_STRING_BYTES},
+    {kIndent2, 234, [](LumoRecords &r) { return r.indent.indent_string[4]; }, LUMO_INDENT_STRING_BYTES},
+    {kIndent2, 235, [](LumoRecords &r) { return r.indent.indent_string[5]; }, LUMO_INDENT_STRING_BYTES},
+    {kIndent2, 236, [](LumoRecords &r) { return r.indent.indent_string[6]; }, LUMO_INDENT_STRING_BYTES},
+    {kIndent2, 237, [](LumoRecords &r) { return r.indent.indent_string[7]; }, LUMO_INDENT_STRING_BYTES},
+    {kIndent2, 238, [](LumoRecords &r) { return r.indent.indent_string[8]; }, LUMO_INDENT_STRING_BYTES},
+    {kIndent2, 239, [](LumoRecords &r) { return r.indent.indent_string[9]; }, LUMO_INDENT_STRING_BYTES},
+    {kFolding, 315, [](LumoRecords &r) { return r.fold.chars_for_wordwrap; }, LUMO_SET_BYTES},
+    {kFolding, 321, [](LumoRecords &r) { return r.fold.chars_not_for_head; }, LUMO_SET_BYTES},
+    {kFolding, 322, [](LumoRecords &r) { return r.fold.chars_not_for_tail; }, LUMO_SET_BYTES},
+    {kHeader, 410, [](LumoRecords &r) { return r.header.headerdelimiter; }, LUMO_DELIMITER_BYTES},
 };
 
 // "ソ表" and the control's number: trail bytes 0x5C, which a program that
@@ -215,7 +209,7 @@ std::string After(int id) {
 }  // 能a<id>
 
 TEST(SettingsSheet, TextFieldsShowAndCommitTheirTexts) {
-    Records records = Preset2();
+    LumoRecords records = Preset2();
     for (const TextField &text : kTextFields) std::strcpy(text.field(records), Before(text.id).c_str());
     Script script;
     for (const TextField &text : kTextFields) {
@@ -235,7 +229,7 @@ TEST(SettingsSheet, TextFieldsShowAndCommitTheirTexts) {
 // edits also refuse typing beyond 1024 bytes (the indent strings, the
 // delimiter and the title-less edits have no limit but their width).
 TEST(SettingsSheet, TextsAreCutToTheirFields) {
-    Records records = Preset2();
+    LumoRecords records = Preset2();
     const std::string long_text(1500, 'x');
     Script script;
     for (const TextField &text : kTextFields) {
@@ -257,13 +251,13 @@ TEST(SettingsSheet, TextsAreCutToTheirFields) {
 struct NumberField {
     Page page;
     int id;
-    uint32_t &(*field)(Records &);
+    uint32_t &(*field)(LumoRecords &);
 };
 
 const NumberField kNumberFields[] = {
-    {kIndent2, 210, [](Records &r) -> uint32_t & { return r.indent.fixed_indent_column; }},
-    {kFolding, 319, [](Records &r) -> uint32_t & { return r.fold.maxmove_leftwise; }},
-    {kFolding, 320, [](Records &r) -> uint32_t & { return r.fold.maxmove_rightwise; }},
+    {kIndent2, 210, [](LumoRecords &r) -> uint32_t & { return r.indent.fixed_indent_column; }},
+    {kFolding, 319, [](LumoRecords &r) -> uint32_t & { return r.fold.maxmove_leftwise; }},
+    {kFolding, 320, [](LumoRecords &r) -> uint32_t & { return r.fold.maxmove_rightwise; }},
 };
 
 // Unsigned decimals both ways; an empty edit or a text that is no number
@@ -282,7 +276,7 @@ TEST(SettingsSheet, NumberFields) {
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(std::string("typed \"") + row.typed + "\"");
-        Records records = Preset2();
+        LumoRecords records = Preset2();
         for (const NumberField &number : kNumberFields) number.field(records) = row.shown_value;
         Script script;
         for (const NumberField &number : kNumberFields) {
@@ -304,8 +298,8 @@ TEST(SettingsSheet, NumberFields) {
 // A record that pages 2 and 3 would change if they committed: both fill
 // bits, both push-out and hang, two word-character bits, and a follow-width
 // value that their edit shows as "-1" and reads back as 0.
-Records RecordThatOtherPagesWouldChange() {
-    Records r = Preset2();
+LumoRecords RecordThatOtherPagesWouldChange() {
+    LumoRecords r = Preset2();
     r.indent.record_size = 0;
     r.indent.styles |= STYLE_SCENARIO;  // with STYLE_ITEMIZE of preset 2
     r.indent.sub_styles |= SUB_FILL_SOURCE | SUB_FILL_WIDE_SPACE;
@@ -320,8 +314,8 @@ Records RecordThatOtherPagesWouldChange() {
 }
 
 TEST(SettingsSheet, OkAtOnceCommitsPageOneOnly) {
-    Records records = RecordThatOtherPagesWouldChange();
-    const Records before = records;
+    LumoRecords records = RecordThatOtherPagesWouldChange();
+    const LumoRecords before = records;
     Script script;
     script.On(kSheetCaption, "the sheet as it opens", [](HWND sheet) {
         EXPECT_EQ(TabCtrl_GetItemCount(PropSheet_GetTabControl(sheet)), 5);
@@ -337,7 +331,7 @@ TEST(SettingsSheet, OkAtOnceCommitsPageOneOnly) {
     PressOk(script);
     ASSERT_EQ(RunSheet(&records, script), 1);
 
-    Records expected = before;
+    LumoRecords expected = before;
     expected.indent.record_size = INDENT_SETTINGS_SIZE;
     expected.indent.styles &= ~STYLE_SCENARIO;  // itemize mode wins, and the group commits it alone
     EXPECT_EQ(std::memcmp(&records.indent, &expected.indent, sizeof expected.indent), 0);
@@ -352,8 +346,8 @@ TEST(SettingsSheet, OkAtOnceCommitsPageOneOnly) {
 TEST(SettingsSheet, CancelChangesNothing) {
     for (bool by_close_box : {false, true}) {
         SCOPED_TRACE(by_close_box ? "close box" : "Cancel button");
-        Records records = RecordThatOtherPagesWouldChange();
-        const Records before = records;
+        LumoRecords records = RecordThatOtherPagesWouldChange();
+        const LumoRecords before = records;
         Script script;
         OnPage(script, kIndent1, "change page 1", [](HWND page) {
             Click(page, 101);
@@ -381,7 +375,7 @@ TEST(SettingsSheet, CancelChangesNothing) {
 
 // Pages 1, 2 and 5 share the indent record and write disjoint parts of it.
 TEST(SettingsSheet, PagesSharingARecordCommitTheirOwnParts) {
-    Records records = Preset2();
+    LumoRecords records = Preset2();
     records.indent.record_size = 0;
     Script script;
     OnPage(script, kReset, "page 5", [](HWND page) { Click(page, 502); });  // STYLE_STRIP_WHEN_INDENT on
@@ -402,7 +396,7 @@ TEST(SettingsSheet, PagesSharingARecordCommitTheirOwnParts) {
 struct GroupCase {
     const char *what;
     Page page;
-    uint32_t &(*word)(Records &);
+    uint32_t &(*word)(LumoRecords &);
     uint32_t owned;      // the bits the group decides
     uint32_t initial;    // the owned bits in the record
     int shown;           // the button selected at opening
@@ -469,7 +463,7 @@ const int *ButtonsOf(int shown) {
 TEST(SettingsSheet, OptionGroupsAndTheirFallbacks) {
     for (const GroupCase &c : kGroupCases) {
         SCOPED_TRACE(c.what);
-        Records records = Preset2();
+        LumoRecords records = Preset2();
         uint32_t &word = c.word(records);
         word = (word & ~c.owned) | c.initial;
         AddFreeBits(&records);
@@ -496,7 +490,7 @@ TEST(SettingsSheet, OptionGroupsAndTheirFallbacks) {
 // ---- The fold page's two pending values ---------------------------------------
 
 TEST(SettingsSheet, FoldColumnModesKeepBothValues) {
-    Records records = Preset2();
+    LumoRecords records = Preset2();
     records.fold.tailwrap_flag |= TAIL_FOLLOW_WIDTH;
     records.fold.foldnum_from_tail = 5;
     records.fold.foldnum_from_head = 70;
@@ -555,7 +549,7 @@ TEST(SettingsSheet, FoldColumnEdgeCases) {
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.what);
-        Records records = Preset2();
+        LumoRecords records = Preset2();
         records.fold.tailwrap_flag = row.follow ? (TAIL_FOLLOW_WIDTH | 3u) : 3u;
         records.fold.foldnum_from_head = row.head;
         records.fold.foldnum_from_tail = row.tail;
@@ -577,7 +571,7 @@ TEST(SettingsSheet, FoldColumnEdgeCases) {
 TEST(SettingsSheet, HeaderDelimiterEditFollowsTheEmptyLineBox) {
     for (bool empty_line : {false, true}) {
         SCOPED_TRACE(empty_line ? "empty line ends the header" : "a delimiter line ends the header");
-        Records records = Preset2();
+        LumoRecords records = Preset2();
         records.header.lumoheader = empty_line ? HEADER_DELIM_EMPTY_LINE : 0u;
         std::strcpy(records.header.headerdelimiter, "----");
         Script script;
@@ -603,7 +597,7 @@ TEST(SettingsSheet, HeaderDelimiterEditFollowsTheEmptyLineBox) {
 // ---- Pictures ----------------------------------------------------------------
 
 TEST(SettingsSheet, Screenshots) {
-    Records records = Preset2();
+    LumoRecords records = Preset2();
     std::strcpy(records.indent.indent_string[0], "\x81\x9C");  // ●
     std::strcpy(records.indent.indent_string[1], "\x81\xA6");  // ※
     records.indent.indent_string_property[1] = INDSTR_NEED_BLANK;

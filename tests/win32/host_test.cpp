@@ -88,12 +88,6 @@ const Api &Library() {
 
 // ---- Records, loaded by the library itself ---------------------------------
 
-struct Records {
-    IndentSettings indent;
-    FoldSettings fold;
-    HeaderSettings header;
-};
-
 FormatRequest Request(uint32_t tab_width, uint32_t display_width) {
     FormatRequest request{};
     request.record_size = FORMAT_REQUEST_SIZE;
@@ -104,8 +98,8 @@ FormatRequest Request(uint32_t tab_width, uint32_t display_width) {
 
 // A slot's three records with the fold column derived, as GetWholeSetting
 // leaves them; slot 0 is preset 2 with the fold column 70.
-Records LoadRecords(int32_t slot, const char *vendor, uint32_t display_width = 80) {
-    Records records;
+LumoRecords LoadRecords(int32_t slot, const char *vendor, uint32_t display_width = 80) {
+    LumoRecords records;
     std::memset(&records, 0xBD, sizeof records);
     FormatRequest request = Request(8, display_width);
     int32_t detail = -1;
@@ -117,7 +111,7 @@ Records LoadRecords(int32_t slot, const char *vendor, uint32_t display_width = 8
 
 // What LumoMultiLines makes of text with these records, in a buffer that is
 // always large enough.
-std::string Formatted(Records records, const std::string &text, uint32_t tab_width = 8) {
+std::string Formatted(LumoRecords records, const std::string &text, uint32_t tab_width = 8) {
     std::vector<char> output(text.size() * 8 + 64, '\xBD');
     FormatRequest request = Request(tab_width, 80);
     request.source = text.c_str();
@@ -602,7 +596,7 @@ TEST_F(HostTest, MacroRoadThroughTheTwins) {
     const int32_t slot = api.GetDefaultNumberHM(vendor());
     ASSERT_EQ(slot, 3);
     ASSERT_EQ(api.GetWholeSettingGLHM(8, 80, slot, vendor()), 0);
-    Records records = LoadRecords(slot, vendor());
+    LumoRecords records = LoadRecords(slot, vendor());
     ASSERT_EQ(records.fold.foldnum, 70u);
 
     // The slot's own fold column.
@@ -615,7 +609,7 @@ TEST_F(HostTest, MacroRoadThroughTheTwins) {
     api.SetLumoPropertyGLHM(0, 0, 60, 0);
     ASSERT_TRUE(PutClipboardText(kLongLine));
     EXPECT_EQ(api.LumoClipBoardGLHM(8, 80), 0);
-    Records at60_records = records;
+    LumoRecords at60_records = records;
     at60_records.fold.foldnum = 60;
     const std::string at60 = Formatted(at60_records, kLongLine);
     ASSERT_NE(at60, at70) << "the text does not tell the two fold columns apart";
@@ -676,7 +670,7 @@ TEST_F(HostTest, BindClipBoardGLHMUsesTheGlobalIndentSettings) {
     REQUIRE_LIBRARY();
     const Api &api = Library();
     const std::string text = "abc\r\n   def\r\n";
-    Records records = LoadRecords(0, nullptr);
+    LumoRecords records = LoadRecords(0, nullptr);
     ASSERT_EQ(api.GetWholeSettingGLHM(8, 80, 0, nullptr), 0);
     ASSERT_TRUE(PutClipboardText(text));
     EXPECT_EQ(api.BindClipBoardGLHM(), 0);
@@ -698,7 +692,7 @@ TEST_F(HostTest, LumoClipBoardGLHMPassesTheTabWidth) {
     const Api &api = Library();
     const std::string text = "\tTabs\tmove\tthe\tcolumn\tto\tthe\tnext\tmultiple\tof\tthe\ttab\twidth.\r\n";
     ASSERT_EQ(api.GetWholeSettingGLHM(8, 80, 0, nullptr), 0);
-    const Records records = LoadRecords(0, nullptr);
+    const LumoRecords records = LoadRecords(0, nullptr);
     std::vector<std::string> outputs;
     for (uint32_t tab_width : {1u, 4u, 8u}) {
         SCOPED_TRACE("tab width " + std::to_string(tab_width));
@@ -721,29 +715,29 @@ TEST_F(HostTest, SetLumoPropertyGLReplacesOnlyNonZeroFields) {
     const std::string text =
         "    Macro hosts pass only integers, so the twins build every request from "
         "them and pack two result codes into the one integer they return.\r\n";
-    Records expected = LoadRecords(0, nullptr);
+    LumoRecords expected = LoadRecords(0, nullptr);
     ASSERT_EQ(api.GetWholeSettingGLHM(8, 80, 0, nullptr), 0);
 
     struct Step {
         const char *label;
         bool twin;  // through SetLumoPropertyGLHM, else the standard form
         uint32_t arguments[4];
-        void (*apply)(Records &);
+        void (*apply)(LumoRecords &);
     };
     const Step steps[] = {
-        {"all zero", true, {0, 0, 0, 0}, [](Records &) {}},
-        {"fold column", true, {0, 0, 30, 0}, [](Records &r) { r.fold.foldnum = 30; }},
-        {"all zero after a change", false, {0, 0, 0, 0}, [](Records &) {}},
+        {"all zero", true, {0, 0, 0, 0}, [](LumoRecords &) {}},
+        {"fold column", true, {0, 0, 30, 0}, [](LumoRecords &r) { r.fold.foldnum = 30; }},
+        {"all zero after a change", false, {0, 0, 0, 0}, [](LumoRecords &) {}},
         {"styles",
          true,
          {0, STYLE_INDENT | STYLE_FIXED_COLUMN, 0, 0},
-         [](Records &r) { r.indent.styles = STYLE_INDENT | STYLE_FIXED_COLUMN; }},
-        {"indent column", false, {9, 0, 0, 0}, [](Records &r) { r.indent.fixed_indent_column = 9; }},
+         [](LumoRecords &r) { r.indent.styles = STYLE_INDENT | STYLE_FIXED_COLUMN; }},
+        {"indent column", false, {9, 0, 0, 0}, [](LumoRecords &r) { r.indent.fixed_indent_column = 9; }},
         {"fold flags",
          true,
          {0, 0, 0, TAIL_KINSOKU},
-         [](Records &r) { r.fold.tailwrap_flag = TAIL_KINSOKU; }},
-        {"all zero at the end", true, {0, 0, 0, 0}, [](Records &) {}},
+         [](LumoRecords &r) { r.fold.tailwrap_flag = TAIL_KINSOKU; }},
+        {"all zero at the end", true, {0, 0, 0, 0}, [](LumoRecords &) {}},
     };
     std::string before = Formatted(expected, text);
     for (const Step &step : steps) {
@@ -776,7 +770,7 @@ TEST_F(HostTest, SetLumoPropertyGLReplacesOnlyNonZeroFields) {
 TEST_F(HostTest, OutputBlockIsOneAndAHalfTimesTheText) {
     REQUIRE_LIBRARY();
     const Api &api = Library();
-    Records records = LoadRecords(0, nullptr);
+    LumoRecords records = LoadRecords(0, nullptr);
     struct Row {
         const char *label;
         std::string text;
@@ -812,7 +806,7 @@ TEST_F(HostTest, OutputBlockIsOneAndAHalfTimesTheText) {
 TEST_F(HostTest, TextThatOutgrowsTheBlockComesBackWhole) {
     REQUIRE_LIBRARY();
     const Api &api = Library();
-    Records records = LoadRecords(0, nullptr);
+    LumoRecords records = LoadRecords(0, nullptr);
     records.fold.foldnum = 2;
     const std::string many_lines = [] {
         std::string text;
@@ -837,13 +831,13 @@ TEST_F(HostTest, FormattingFailuresLeaveTheClipboardAlone) {
     const std::string text = "    " + std::string(40, 'y') + "\r\n";
     struct Row {
         const char *label;
-        void (*setup)(Records &);
+        void (*setup)(LumoRecords &);
         int32_t result;
     };
     const Row rows[] = {
-        {"fold column 0", [](Records &r) { r.fold.foldnum = 0; }, FORMAT_FOLD_ZERO},
+        {"fold column 0", [](LumoRecords &r) { r.fold.foldnum = 0; }, FORMAT_FOLD_ZERO},
         {"prefix as wide as the fold column",
-         [](Records &r) {
+         [](LumoRecords &r) {
              r.indent.styles = STYLE_INDENT | STYLE_FIXED_COLUMN;
              r.indent.fixed_indent_column = 10;
              r.fold.foldnum = 10;
@@ -852,7 +846,7 @@ TEST_F(HostTest, FormattingFailuresLeaveTheClipboardAlone) {
     };
     for (const Row &row : rows) {
         SCOPED_TRACE(row.label);
-        Records records = LoadRecords(0, nullptr);
+        LumoRecords records = LoadRecords(0, nullptr);
         row.setup(records);
         ASSERT_TRUE(PutClipboardText(text));
         FormatRequest request = Request(8, 80);
@@ -864,7 +858,7 @@ TEST_F(HostTest, FormattingFailuresLeaveTheClipboardAlone) {
 TEST_F(HostTest, BindingTheClipboard) {
     REQUIRE_LIBRARY();
     const Api &api = Library();
-    Records records = LoadRecords(0, nullptr);
+    LumoRecords records = LoadRecords(0, nullptr);
     ASSERT_EQ(api.GetWholeSettingGLHM(8, 80, 0, nullptr), 0);
     struct Row {
         const char *label;
@@ -953,7 +947,7 @@ std::string PageOfLines() {
 TEST_F(HostTest, ClipboardTextEndsWithItsBlock) {
     REQUIRE_LIBRARY();
     const Api &api = Library();
-    Records records = LoadRecords(0, nullptr);
+    LumoRecords records = LoadRecords(0, nullptr);
     ASSERT_EQ(api.GetWholeSettingGLHM(8, 80, 0, nullptr), 0);
     const lumo_test::ImportPatch patch(api.module, "user32.dll", "GetClipboardData",
                                        reinterpret_cast<void *>(&HandOutBlock));
@@ -997,7 +991,7 @@ TEST_F(HostTest, ClipboardTextEndsWithItsBlock) {
 
         // Any other result leaves the clipboard as it was.
         ASSERT_TRUE(PutClipboardText(placeholder));
-        Records no_fold = records;
+        LumoRecords no_fold = records;
         no_fold.fold.foldnum = 0;
         EXPECT_EQ(api.LumoClipBoard(&request, &no_fold.indent, &no_fold.fold, &no_fold.header),
                   FORMAT_FOLD_ZERO);
@@ -1011,7 +1005,7 @@ TEST_F(HostTest, ClipboardTextEndsWithItsBlock) {
 TEST_F(HostTest, NoTextOnTheClipboard) {
     REQUIRE_LIBRARY();
     const Api &api = Library();
-    Records records = LoadRecords(0, nullptr);
+    LumoRecords records = LoadRecords(0, nullptr);
     ASSERT_EQ(api.GetWholeSettingGLHM(8, 80, 0, nullptr), 0);
     ASSERT_TRUE(EmptyTheClipboard());
     FormatRequest request = Request(8, 80);
@@ -1025,7 +1019,7 @@ TEST_F(HostTest, NoTextOnTheClipboard) {
 TEST_F(HostTest, ClipboardHeldByAnotherThread) {
     REQUIRE_LIBRARY();
     const Api &api = Library();
-    Records records = LoadRecords(0, nullptr);
+    LumoRecords records = LoadRecords(0, nullptr);
     ASSERT_EQ(api.GetWholeSettingGLHM(8, 80, 0, nullptr), 0);
     const std::string text = kLongLine + "abc\r\ndef\r\n";
     ASSERT_TRUE(PutClipboardText(text));
@@ -1047,7 +1041,7 @@ TEST_F(HostTest, ClipboardHeldByAnotherThread) {
 TEST_F(HostTest, AnnouncedTextThatNeverComes) {
     REQUIRE_LIBRARY();
     const Api &api = Library();
-    Records records = LoadRecords(0, nullptr);
+    LumoRecords records = LoadRecords(0, nullptr);
     ASSERT_EQ(api.GetWholeSettingGLHM(8, 80, 0, nullptr), 0);
     HWND owner = CreateSilentOwner();
     ASSERT_NE(owner, nullptr);

@@ -20,13 +20,7 @@ constexpr int kWordWrap = 706;
 constexpr int kKinsoku = 707;
 constexpr int kDetails = 710;
 
-struct Records {
-    IndentSettings indent;
-    FoldSettings fold;
-    HeaderSettings header;
-};
-
-int32_t RunParagraph(Records *r, const Script &script) {
+int32_t RunParagraph(LumoRecords *r, const Script &script) {
     return Drive(script, [r] { return Lumotext().IndPropDlg(nullptr, &r->indent, &r->fold, &r->header); });
 }
 
@@ -39,7 +33,7 @@ void ExpectShown(HWND dialog, const char *indent, const char *fold, bool wordwra
 }
 
 // Preset 2 with the four values of an accepted dialog applied.
-void ExpectAccepted(const Records &r, uint32_t indent_column, uint32_t fold_column, uint32_t tailwrap) {
+void ExpectAccepted(const LumoRecords &r, uint32_t indent_column, uint32_t fold_column, uint32_t tailwrap) {
     IndentSettings indent = lumo_test::ExpectedIndentPreset(2);
     indent.styles |= STYLE_INDENT | STYLE_FIXED_COLUMN;
     indent.fixed_indent_column = indent_column;
@@ -78,7 +72,7 @@ std::string ClipboardText() {
 }
 
 TEST(ParagraphDialog, CallsInOrderFromTheFirst) {
-    Records records;
+    LumoRecords records;
     std::memset(&records, 0xBD, sizeof records);
 
     SCOPED_TRACE("first call: 0, 70, both boxes; the records are preset 2 whatever they held");
@@ -215,7 +209,7 @@ namespace {
 // The dialog cannot be created: result 2, and the records hold preset 2.
 TEST(ParagraphDialogFailure, InvalidParentWindow) {
     const auto invalid = reinterpret_cast<LumoWindow>(static_cast<INT_PTR>(0x7FFF0001));
-    Records records;
+    LumoRecords records;
     std::memset(&records, 0xBD, sizeof records);
     EXPECT_EQ(Lumotext().IndPropDlg(invalid, &records.indent, &records.fold, &records.header), 2);
     const IndentSettings indent = lumo_test::ExpectedIndentPreset(2);

@@ -69,10 +69,8 @@ Script &EditSlot(
                      [ok](HWND sheet) { PropSheet_PressButton(sheet, ok ? PSBTN_OK : PSBTN_CANCEL); });
 }
 
-struct Slot {
-    IndentSettings indent;
-    FoldSettings fold;
-    HeaderSettings header;
+// A slot's records as GetWholeSetting loads them, and its stage code.
+struct Slot : LumoRecords {
     int32_t stage;
 };
 
