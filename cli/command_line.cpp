@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "encoding.h"
+#include "legacy_codec.h"
 
 namespace lumo::cli {
 namespace {
@@ -102,7 +103,7 @@ void PrintText(std::FILE *stream, const std::string &text) {
 #ifdef _WIN32
     std::string error;
     std::string converted;
-    const std::unique_ptr<Cp932Codec> codec = Cp932Codec::Open(&error);
+    const std::unique_ptr<LegacyCodec> codec = LegacyCodec::Open(LegacyTable::kCp932, &error);
     if (codec != nullptr && codec->FromUtf8(text, &converted)) {
         std::fwrite(converted.data(), 1, converted.size(), stream);
         return;

@@ -1,7 +1,5 @@
-// Text encodings of the lumotext tool: their names, a place in a text, the
-// check of UTF-8, and the converter between UTF-8 and code page 932 that the
-// slot commands use for the terminal (texts themselves go to the library in
-// their own encoding).
+// Text encodings of the lumotext tool: their names, a place in a text, and
+// the check of UTF-8.
 #pragma once
 
 #include <cstddef>
@@ -43,20 +41,5 @@ struct TextPosition {
 // UTF-8 character (overlong forms, surrogates, code points above U+10FFFF and
 // truncated sequences are all ill-formed); npos when the text is valid.
 size_t FindInvalidUtf8(std::string_view text);
-
-// The platform's converter between UTF-8 and code page 932: glibc iconv off
-// Windows, the Win32 conversion functions on Windows. Both directions append
-// to *out and return false, with *out as it was, when some character of the
-// input has no exact counterpart; they never substitute a character. The
-// input holds whole characters and is smaller than 1 GiB.
-class Cp932Codec {
-public:
-    // nullptr, with *error set, when the platform has no code page 932.
-    static std::unique_ptr<Cp932Codec> Open(std::string *error);
-    virtual ~Cp932Codec() = default;
-
-    virtual bool FromUtf8(std::string_view utf8, std::string *out) = 0;
-    virtual bool ToUtf8(std::string_view cp932, std::string *out) = 0;
-};
 
 }  // namespace lumo::cli

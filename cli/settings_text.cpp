@@ -67,7 +67,7 @@ bool TerminalText::Open(bool utf8, std::string *error) {
     utf8_ = utf8;
     codec_.reset();
     if (!utf8) return true;
-    codec_ = Cp932Codec::Open(error);
+    codec_ = LegacyCodec::Open(LegacyTable::kCp932, error);
     return codec_ != nullptr;
 }
 

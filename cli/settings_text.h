@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "encoding.h"
+#include "legacy_codec.h"
 #include "settings/record_fields.h"
 
 namespace lumo::cli {
@@ -41,7 +42,7 @@ public:
 
 private:
     bool utf8_ = false;
-    std::unique_ptr<Cp932Codec> codec_;
+    std::unique_ptr<LegacyCodec> codec_;
 };
 
 // Replaces the escapes \\ \t \n \r and \xHH (HH from 01 to FF) in code page

@@ -77,7 +77,7 @@ bool ReadStandIn(const unsigned char *p, const unsigned char *end, StandIn *stan
 // ---- Decoding ---------------------------------------------------------------
 
 std::unique_ptr<TextDecoder> TextDecoder::Open(Encoding from, std::string *error) {
-    std::unique_ptr<EucJpCodec> codec = EucJpCodec::Open(error);
+    std::unique_ptr<LegacyCodec> codec = LegacyCodec::Open(LegacyTable::kEucJp, error);
     if (codec == nullptr) return nullptr;
     return std::unique_ptr<TextDecoder>(new TextDecoder(from, std::move(codec)));
 }
@@ -199,7 +199,7 @@ void TextDecoder::Decode(std::string_view bytes, bool last, std::string *out) {
 // ---- Encoding ---------------------------------------------------------------
 
 std::unique_ptr<TextEncoder> TextEncoder::Open(Encoding to, const IsoStyle &style, std::string *error) {
-    std::unique_ptr<EucJpCodec> codec = EucJpCodec::Open(error);
+    std::unique_ptr<LegacyCodec> codec = LegacyCodec::Open(LegacyTable::kEucJp, error);
     if (codec == nullptr) return nullptr;
     return std::unique_ptr<TextEncoder>(new TextEncoder(to, style, std::move(codec)));
 }

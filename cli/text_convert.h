@@ -21,7 +21,7 @@
 
 #include "char_scan.h"
 #include "encoding.h"
-#include "eucjp_codec.h"
+#include "legacy_codec.h"
 
 namespace lumo::cli {
 
@@ -64,7 +64,7 @@ public:
     const IsoStyle &style() const { return style_; }
 
 private:
-    TextDecoder(Encoding from, std::unique_ptr<EucJpCodec> codec) : from_(from), codec_(std::move(codec)) {}
+    TextDecoder(Encoding from, std::unique_ptr<LegacyCodec> codec) : from_(from), codec_(std::move(codec)) {}
     void Flush(std::string *out);
     void ConvertRun(std::string_view euc, std::string *out);
     void StandInFor(unsigned char byte, IsoSet set, std::string *out);
@@ -72,7 +72,7 @@ private:
     void NoteShift(const unsigned char *p, uint8_t length);
 
     Encoding from_;
-    std::unique_ptr<EucJpCodec> codec_;
+    std::unique_ptr<LegacyCodec> codec_;
     IsoSet set_ = IsoSet::kAscii;
     IsoStyle style_;
     bool seen_two_byte_ = false;
@@ -96,7 +96,7 @@ public:
     bool Encode(std::string_view utf8, bool last, std::string *out, std::string *error);
 
 private:
-    TextEncoder(Encoding to, const IsoStyle &style, std::unique_ptr<EucJpCodec> codec)
+    TextEncoder(Encoding to, const IsoStyle &style, std::unique_ptr<LegacyCodec> codec)
         : to_(to), style_(style), codec_(std::move(codec)) {}
     bool Flush(std::string *out, std::string *error);
     void Emit(std::string_view euc, std::string *out);
@@ -106,7 +106,7 @@ private:
 
     Encoding to_;
     IsoStyle style_;
-    std::unique_ptr<EucJpCodec> codec_;
+    std::unique_ptr<LegacyCodec> codec_;
     IsoSet set_ = IsoSet::kAscii;
     bool reselect_ = false;  // set_ must be selected again before its next character
     std::string carry_;

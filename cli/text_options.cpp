@@ -11,6 +11,30 @@ namespace {
 constexpr uint32_t kMaxFold = 65535;
 constexpr uint32_t kMaxTab = 255;
 
+template <class T>
+struct NamedValue {
+    const char *name;
+    T value;
+};
+
+// The value of --option among the names of table, if the option is given.
+template <class T, size_t N>
+bool ReadNamed(const ParsedCommand &command, const char *option, const NamedValue<T> (&table)[N], T *value,
+               std::string *error) {
+    const std::string *given = command.Value(option);
+    if (given == nullptr) return true;
+    std::string names;
+    for (const NamedValue<T> &row : table) {
+        if (*given == row.name) {
+            *value = row.value;
+            return true;
+        }
+        names += std::string(names.empty() ? "" : ", ") + row.name;
+    }
+    *error = std::string("--") + option + ": '" + *given + "' is not one of " + names;
+    return false;
+}
+
 }  // namespace
 
 const OptionSpec kPresetOption = {"preset", '\0', "N",
@@ -70,42 +94,15 @@ bool ReadTextSettings(const ParsedCommand &command, TextSettings *settings, std:
             return false;
         }
     }
-    if (const std::string *value = command.Value("rules")) {
-        static const struct {
-            const char *name;
-            lumo_rules rules;
-        } kRules[] = {{"normal", LUMO_RULES_NORMAL},
-                      {"strict", LUMO_RULES_STRICT},
-                      {"loose", LUMO_RULES_LOOSE},
-                      {"classic", LUMO_RULES_CLASSIC}};
-        bool known = false;
-        for (const auto &r : kRules) {
-            if (*value == r.name) {
-                o.rules = r.rules;
-                known = true;
-            }
-        }
-        if (!known) {
-            *error = "--rules: '" + *value + "' is not one of normal, strict, loose, classic";
-            return false;
-        }
-    }
-    if (const std::string *value = command.Value("ambiguous")) {
-        static const struct {
-            const char *name;
-            lumo_ambiguous width;
-        } kWidths[] = {{"cp932", LUMO_AMBIGUOUS_CP932}, {"wide", LUMO_AMBIGUOUS_WIDE}, {"narrow", LUMO_AMBIGUOUS_NARROW}};
-        bool known = false;
-        for (const auto &w : kWidths) {
-            if (*value == w.name) {
-                o.ambiguous = w.width;
-                known = true;
-            }
-        }
-        if (!known) {
-            *error = "--ambiguous: '" + *value + "' is not one of cp932, wide, narrow";
-            return false;
-        }
+    static const NamedValue<lumo_rules> kRules[] = {{"normal", LUMO_RULES_NORMAL},
+                                                    {"strict", LUMO_RULES_STRICT},
+                                                    {"loose", LUMO_RULES_LOOSE},
+                                                    {"classic", LUMO_RULES_CLASSIC}};
+    static const NamedValue<lumo_ambiguous> kWidths[] = {
+        {"cp932", LUMO_AMBIGUOUS_CP932}, {"wide", LUMO_AMBIGUOUS_WIDE}, {"narrow", LUMO_AMBIGUOUS_NARROW}};
+    if (!ReadNamed(command, "rules", kRules, &o.rules, error) ||
+        !ReadNamed(command, "ambiguous", kWidths, &o.ambiguous, error)) {
+        return false;
     }
     return ReadTextFiles(command, &settings->files, error);
 }

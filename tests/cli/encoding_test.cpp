@@ -1,6 +1,7 @@
 // The tool's encoding names, its check of UTF-8, and the converter between
 // UTF-8 and code page 932 that the slot commands use for the terminal.
 #include "encoding.h"
+#include "legacy_codec.h"
 
 #include <gtest/gtest.h>
 
@@ -16,10 +17,10 @@ class EncodingTest : public ::testing::Test {
 protected:
     void SetUp() override {
         std::string error;
-        codec_ = Cp932Codec::Open(&error);
+        codec_ = LegacyCodec::Open(LegacyTable::kCp932, &error);
         ASSERT_NE(codec_, nullptr) << error;
     }
-    std::unique_ptr<Cp932Codec> codec_;
+    std::unique_ptr<LegacyCodec> codec_;
 };
 
 // ---- Round trips --------------------------------------------------------

@@ -1,18 +1,17 @@
-// The UTF-8 / code page 932 converter on Windows: MultiByteToWideChar and
-// WideCharToMultiByte through UTF-16. Best-fit mapping is switched off and the
-// default character is watched, so no character is ever replaced quietly.
+// The converters on Windows: MultiByteToWideChar and WideCharToMultiByte
+// through UTF-16, with code page 932 or 20932 (JIS X 0208 and 0212).
+// Best-fit mapping is switched off and the default character is watched, so
+// no character is ever replaced quietly.
 #include <windows.h>
 
 #include <memory>
 #include <string>
 #include <string_view>
 
-#include "encoding.h"
+#include "legacy_codec.h"
 
 namespace lumo::cli {
 namespace {
-
-constexpr UINT kCp932 = 932;
 
 // Both directions reject what they cannot map: MB_ERR_INVALID_CHARS for bytes
 // that are not a character of the source page.
@@ -30,8 +29,8 @@ bool ToWide(UINT page, std::string_view in, std::wstring *wide) {
 bool FromWide(UINT page, const std::wstring &wide, std::string *out) {
     if (wide.empty()) return true;
     const int wide_length = static_cast<int>(wide.size());
-    // UTF-8 refuses the default-character arguments; code page 932 needs them
-    // to report a character that it lacks.
+    // UTF-8 refuses the default-character arguments; the other pages need
+    // them to report a character that they lack.
     const DWORD flags = page == CP_UTF8 ? WC_ERR_INVALID_CHARS : WC_NO_BEST_FIT_CHARS;
     BOOL used_default = FALSE;
     BOOL *used_default_ptr = page == CP_UTF8 ? nullptr : &used_default;
@@ -49,27 +48,31 @@ bool FromWide(UINT page, const std::wstring &wide, std::string *out) {
     return true;
 }
 
-class Win32Codec final : public Cp932Codec {
+class Win32Codec final : public LegacyCodec {
 public:
+    explicit Win32Codec(UINT page) : page_(page) {}
     bool FromUtf8(std::string_view utf8, std::string *out) override {
-        return ToWide(CP_UTF8, utf8, &wide_) && FromWide(kCp932, wide_, out);
+        return ToWide(CP_UTF8, utf8, &wide_) && FromWide(page_, wide_, out);
     }
-    bool ToUtf8(std::string_view cp932, std::string *out) override {
-        return ToWide(kCp932, cp932, &wide_) && FromWide(CP_UTF8, wide_, out);
+    bool ToUtf8(std::string_view bytes, std::string *out) override {
+        return ToWide(page_, bytes, &wide_) && FromWide(CP_UTF8, wide_, out);
     }
 
 private:
+    UINT page_;
     std::wstring wide_;  // kept between calls so that its storage is reused
 };
 
 }  // namespace
 
-std::unique_ptr<Cp932Codec> Cp932Codec::Open(std::string *error) {
-    if (!IsValidCodePage(kCp932)) {
-        *error = "code page 932 is not installed on this system";
+std::unique_ptr<LegacyCodec> LegacyCodec::Open(LegacyTable table, std::string *error) {
+    const UINT page = table == LegacyTable::kCp932 ? 932 : 20932;
+    if (!IsValidCodePage(page)) {
+        *error = table == LegacyTable::kCp932 ? "code page 932 is not installed on this system"
+                                              : "code page 20932 (EUC-JP) is not installed on this system";
         return nullptr;
     }
-    return std::make_unique<Win32Codec>();
+    return std::make_unique<Win32Codec>(page);
 }
 
 }  // namespace lumo::cli

@@ -1,6 +1,5 @@
-// The UTF-8 / EUC-JP converter off Windows: glibc iconv with EUC-JP-MS, the
-// widest of its EUC-JP tables. Both tables are stateless, so each call
-// starts afresh.
+// The converters off Windows: glibc iconv. Its tables for these encodings
+// are stateless, so each call starts afresh.
 #include <errno.h>
 #include <iconv.h>
 
@@ -9,30 +8,29 @@
 #include <string>
 #include <string_view>
 
-#include "eucjp_codec.h"
+#include "legacy_codec.h"
 
 namespace lumo::cli {
 namespace {
 
-constexpr char kEucJpName[] = "EUC-JP-MS";
-
-class IconvEucJp final : public EucJpCodec {
+class IconvCodec final : public LegacyCodec {
 public:
-    IconvEucJp(iconv_t to_utf8, iconv_t from_utf8) : to_utf8_(to_utf8), from_utf8_(from_utf8) {}
-    ~IconvEucJp() override {
-        iconv_close(to_utf8_);
+    IconvCodec(iconv_t from_utf8, iconv_t to_utf8) : from_utf8_(from_utf8), to_utf8_(to_utf8) {}
+    ~IconvCodec() override {
         iconv_close(from_utf8_);
+        iconv_close(to_utf8_);
     }
-    IconvEucJp(const IconvEucJp &) = delete;
-    IconvEucJp &operator=(const IconvEucJp &) = delete;
+    IconvCodec(const IconvCodec &) = delete;
+    IconvCodec &operator=(const IconvCodec &) = delete;
 
-    // Two or three bytes of EUC-JP become at most 3 bytes of UTF-8 (the
-    // user-defined rows go to the private use area, 3 bytes too).
-    bool ToUtf8(std::string_view euc, std::string *out) override {
-        return Convert(to_utf8_, euc, euc.size() * 2, out);
-    }
+    // A UTF-8 character of 1 to 4 bytes becomes 1 to 3 bytes of the table.
     bool FromUtf8(std::string_view utf8, std::string *out) override {
         return Convert(from_utf8_, utf8, utf8.size(), out);
+    }
+    // A character of 1 to 3 bytes becomes at most 3 bytes of UTF-8 (the
+    // user-defined rows go to the private use area, 3 bytes too).
+    bool ToUtf8(std::string_view bytes, std::string *out) override {
+        return Convert(to_utf8_, bytes, bytes.size() * 3, out);
     }
 
 private:
@@ -59,26 +57,27 @@ private:
         return true;
     }
 
-    iconv_t to_utf8_;
     iconv_t from_utf8_;
+    iconv_t to_utf8_;
 };
 
 }  // namespace
 
-std::unique_ptr<EucJpCodec> EucJpCodec::Open(std::string *error) {
+std::unique_ptr<LegacyCodec> LegacyCodec::Open(LegacyTable table, std::string *error) {
+    const char *name = table == LegacyTable::kCp932 ? "CP932" : "EUC-JP-MS";
     const auto fail = reinterpret_cast<iconv_t>(-1);
-    iconv_t to_utf8 = iconv_open("UTF-8", kEucJpName);
-    if (to_utf8 == fail) {
-        *error = std::string("the system's iconv cannot convert ") + kEucJpName + ": " + std::strerror(errno);
-        return nullptr;
-    }
-    iconv_t from_utf8 = iconv_open(kEucJpName, "UTF-8");
+    iconv_t from_utf8 = iconv_open(name, "UTF-8");
     if (from_utf8 == fail) {
-        *error = std::string("the system's iconv cannot convert to ") + kEucJpName + ": " + std::strerror(errno);
-        iconv_close(to_utf8);
+        *error = std::string("the system's iconv cannot convert UTF-8 to ") + name + ": " + std::strerror(errno);
         return nullptr;
     }
-    return std::make_unique<IconvEucJp>(to_utf8, from_utf8);
+    iconv_t to_utf8 = iconv_open("UTF-8", name);
+    if (to_utf8 == fail) {
+        *error = std::string("the system's iconv cannot convert ") + name + " to UTF-8: " + std::strerror(errno);
+        iconv_close(from_utf8);
+        return nullptr;
+    }
+    return std::make_unique<IconvCodec>(from_utf8, to_utf8);
 }
 
 }  // namespace lumo::cli
