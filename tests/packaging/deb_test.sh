@@ -27,6 +27,8 @@ Description   .
 while read -r name pattern; do
     [[ -n $name ]] && check "control: $name matches $pattern" grep -qE "$pattern" <(field "$name")
 done <<<"$fields"
+# The character model is compiled in: the package needs no ICU.
+check "control: Depends names no ICU" bash -c '! grep -qi icu <<<"$1"' _ "$(field Depends)"
 # Everything lies under /usr.
 outside_usr() { ! dpkg-deb -c "$deb" | awk '{print $6}' | grep -vE '^\./(usr/.*)?$'; }
 check "every file under /usr" outside_usr
