@@ -414,7 +414,8 @@ unset multiplot
     w("once, output to /dev/null, so that other work on the machine falls on all alike); peak memory is")
     w("GNU time's maximum resident set size; the library calls are Google Benchmark's medians. MB/s")
     w("counts 10^6 bytes of the command's own input; a throughput ratio on the same input is the other")
-    w("command's time over lumotext's. lumotext runs with `--encoding` given, `--fold 70`, preset 2.")
+    w("command's time over lumotext's. lumotext runs with `--encoding` given, `--fold 70`, preset 2, and")
+    w("without `--rules` for the default (normal) rules.")
     w()
     w("## Goals")
     w()
@@ -592,13 +593,38 @@ unset multiplot
             [[f"{s['bytes']:,} bytes", f"{s['first']:.3f} ms", f"{s['later']:.3f} ms",
               ratio_text(s["first"] / s["later"]), f"{s['first_faults']:.0f}", f"{s['later_faults']:.0f}"]
              for s in (first_summary["short"], first_summary["large"])])
+    resolve = None
+    if r.exists("first-call-resolve.txt"):
+        text = open(r.path("first-call-resolve.txt")).read().strip()
+        resolve = int(text) if text.isdigit() else None
     if instructions:
         w(f"Instructions per call (callgrind, {first_summary['short']['bytes']} bytes): "
-          + ", ".join(f"{n:,}" for n in instructions) + " for calls 1 to 3. The first call does the work the "
+          + ", ".join(f"{n:,}" for n in instructions) + " for calls 1 to 3"
+          + (f", of which {resolve:,} in the first are the dynamic linker binding the C library's functions on "
+             "their first use (_dl_runtime_resolve)" if resolve else "") + ". The first call does the work the "
           "later ones do, so nothing is built on it; what it pays more is the page faults above, memory that "
           "the process touches for the first time (the heap that the call's buffers grow, the pages of code "
           "and constant tables) and that later calls find in place.")
         w()
+    if r.exists("later-call-profile.txt"):
+        # Inclusive instructions of a later call's parts, by function.
+        parts = {}
+        for line in open(r.path("later-call-profile.txt")):
+            m = re.match(r"^\s*([\d,]+) \(", line)
+            if m:
+                parts.setdefault(function_name(line[m.end():].split(")", 1)[1].strip()),
+                                 int(m.group(1).replace(",", "")))
+        total = parts.get("lumo_format")
+        setup = parts.get("lumo_stream_new")
+        if total and setup:
+            w(f"Of a later call's {total:,} instructions on {first_summary['short']['bytes']:,} bytes, "
+              f"{setup:,} ({setup / total:.0%}) set the stream up whatever the text's length: "
+              f"{parts.get('JlreqCodes::JlreqCodes', 0):,} make the rules' table of traits by code (65,536 "
+              "entries, zeroed for each stream and filled as codes come) and "
+              f"{parts.get('engine::StreamRules::Make', 0):,} turn the settings into tables "
+              "(engine::StreamRules::Make). A short text pays them on every call, which is what a call on "
+              "a paragraph costs most; no call builds more than another.")
+            w()
 
     if profiles:
         w("## Where the instructions go")

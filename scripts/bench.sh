@@ -118,6 +118,12 @@ if command -v valgrind >/dev/null; then
   for call in 1 2 3; do
     printf '%s\t%s\n' "$call" "$(sed -n 's/^summary: //p' "$scratch/calls.out.$call")"
   done > "$results/first-call-instructions.tsv"
+  # What the first call runs more: the dynamic linker binding the C
+  # library's functions on their first use.
+  callgrind_annotate --inclusive=yes "$scratch/calls.out.1" 2>/dev/null |
+    sed -n 's/^ *\([0-9,]*\) .*_dl_runtime_resolve.*/\1/p' | head -1 | tr -d , > "$results/first-call-resolve.txt"
+  # What every call runs, whatever the text: the stream's set-up.
+  callgrind_annotate --inclusive=yes "$scratch/calls.out.2" > "$results/later-call-profile.txt" 2>/dev/null
 fi
 
 # Each command reads its file and writes to /dev/null. Rounds run every
