@@ -44,15 +44,22 @@ WHY = {
         f"only counts bytes. Callgrind on 2 MB of the Shift-JIS pages: {f['profile:format-manpages-sjis']}; "
         f"of the UTF-8 pages: {f['profile:format-manpages-utf8']} (a UTF-8 line is first spelt as its code "
         "page 932 image, LineImage::Build, and its prefix made again in UTF-8, Utf8Prefix). Folding runs "
-        "on two worker threads, but with the other work on the machine the runs had "
-        f"{f['manpages_cores']:.2f} cores on average (CPU time / wall-clock time)."),
+        f"on two worker threads; the runs had {f['manpages_cores']:.2f} cores on average (CPU time / "
+        "wall-clock time; the load average is in the table below). Even with both cores to itself, format "
+        "takes at least half its CPU time, which would give at most "
+        f"{f['manpages_bound_sjis']:.2f}x fold's throughput on Shift-JIS and {f['manpages_bound_utf8']:.2f}x "
+        "on UTF-8."),
     "reference": lambda f: (
         f"lumotext's CPU time is {f['reference_cpu']:.1f}x fold's on Shift-JIS and "
         f"{f['reference_cpu_utf8']:.1f}x on UTF-8 (table below). Callgrind on 2 MB of the Shift-JIS text: "
         f"{f['profile:format-reference-sjis']}: the rules on long lines, the classification of each line's "
-        "head, and copying the text and its output between the reader, the workers and the writer. The runs "
-        f"had {f['reference_cores']:.2f} cores on average (CPU time / wall-clock time), where the two "
-        "workers could use two."),
+        "head, and copying the text and its output (memcpy, memchr). The runs had "
+        f"{f['reference_cores']:.2f} cores on average (CPU time / wall-clock time; the load average is in "
+        "the table below), where the two workers could use two: with both cores to itself, half its CPU "
+        f"time would give {f['reference_bound_sjis']:.2f}x fold's throughput on Shift-JIS and "
+        f"{f['reference_bound_utf8']:.2f}x on UTF-8"
+        + (", so the shortfall here is mostly the machine's other work."
+           if min(f["reference_bound_sjis"], f["reference_bound_utf8"]) >= 1 else ".")),
     "bind": lambda f: (
         f"bind's CPU time per byte is {f['bind_cpu']:.1f}x format's (default rules, Shift-JIS), and it "
         "runs on one thread (src/engine/binder.cpp has no workers; its CPU time is its wall-clock time), "
@@ -391,6 +398,11 @@ unset multiplot
     figures["manpages_cores"] = cpu(m["format"]) / m["format"]["median"]
     figures["manpages_line"], figures["manpages_indented"] = line_figures(manpages("utf8"),
                                                                           int(about["rendering_utf8"]))
+    bound = lambda runs_of: cpu(runs_of["fold"]) / (cpu(runs_of["format"]) / 2)
+    figures["manpages_bound_sjis"] = bound(manpage_runs["sjis"])
+    figures["manpages_bound_utf8"] = bound(manpage_runs["utf8"])
+    figures["reference_bound_sjis"] = bound(reference_runs["sjis"])
+    figures["reference_bound_utf8"] = bound(reference_runs["utf8"])
     figures["manpages_cpu_utf8"] = cpu(manpage_runs["utf8"]["format"]) / cpu(manpage_runs["utf8"]["fold"])
     m = reference_runs["sjis"]
     figures["reference_cpu"] = cpu(m["format"]) / cpu(m["fold"])
