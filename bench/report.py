@@ -67,7 +67,12 @@ WHY = {
         "blocks end, and with the default rules it also measures whether the next line's first word would "
         "have fitted on the line (JlreqMeasure::Fits, looking up each character's traits), which is why "
         f"the classic rules bind faster. Callgrind on 2 MB of the folded text: {f['profile:bind-reference-sjis']}."),
-    "long_time": lambda f: "",
+    "long_time": lambda f: (
+        "A line longer than 1 MiB is folded window by window on the stream's own thread "
+        "(Formatter::LongLine, src/engine/formatter.cpp), its output held until its line end shows, so it "
+        "has one core where ordinary lines have two workers. Its CPU time is "
+        f"{f['long_cpu_sjis']:.2f}x the ordinary lines' on Shift-JIS and {f['long_cpu_utf8']:.2f}x on UTF-8: "
+        "the rest of the difference is the second core, which the machine's other work also takes."),
     "long_memory": lambda f: "",
     "memory": lambda f: (
         f"At {f['memory_largest']} MiB the peak is {f['memory_peak']:.1f} MiB, and "
@@ -398,6 +403,9 @@ unset multiplot
     figures["manpages_cores"] = cpu(m["format"]) / m["format"]["median"]
     figures["manpages_line"], figures["manpages_indented"] = line_figures(manpages("utf8"),
                                                                           int(about["rendering_utf8"]))
+    for encoding, _ in ENCODINGS:
+        m = long_runs[encoding]
+        figures[f"long_cpu_{encoding}"] = cpu(m["one_line"]) / cpu(m["lines"])
     bound = lambda runs_of: cpu(runs_of["fold"]) / (cpu(runs_of["format"]) / 2)
     figures["manpages_bound_sjis"] = bound(manpage_runs["sjis"])
     figures["manpages_bound_utf8"] = bound(manpage_runs["utf8"])
