@@ -4,7 +4,8 @@ so that other work on the machine falls on all of them alike; writes the
 wall-clock times and their median per command as JSON (hyperfine's layout).
 
 Usage: timeruns.py OUT.json RUNS WARMUP NAME=COMMAND...
-Each command runs without a shell, its output going to /dev/null.
+Each command runs without a shell, its output going to /dev/null; what it
+writes to standard error (warnings) is shown only when it fails.
 """
 import json
 import os
@@ -12,17 +13,21 @@ import shlex
 import statistics
 import subprocess
 import sys
+import tempfile
 import time
 
 
 def run_once(argv):
-    start = time.perf_counter()
-    process = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
-    _, status, usage = os.wait4(process.pid, 0)
-    wall = time.perf_counter() - start
-    process.returncode = os.waitstatus_to_exitcode(status)
-    if process.returncode != 0:
-        sys.exit(f"timeruns: {shlex.join(argv)} failed with status {process.returncode}")
+    with tempfile.TemporaryFile() as errors:
+        start = time.perf_counter()
+        process = subprocess.Popen(argv, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=errors)
+        _, status, usage = os.wait4(process.pid, 0)
+        wall = time.perf_counter() - start
+        process.returncode = os.waitstatus_to_exitcode(status)
+        if process.returncode != 0:
+            errors.seek(0)
+            sys.stderr.write(errors.read()[-4000:].decode(errors="replace"))
+            sys.exit(f"timeruns: {shlex.join(argv)} failed with status {process.returncode}")
     return wall, usage.ru_utime, usage.ru_stime
 
 

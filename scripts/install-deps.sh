@@ -11,8 +11,10 @@
 #          fuzz); mandoc, man-db, zip, unzip and pkgconf for the man-page,
 #          Windows zip and install-tree tests; Debian's Japanese manual pages
 #          and guides for the UTF-8 documentation test
-#   bench  also the corpus, the tools compared against (nkf, Text::LineFold),
-#          hyperfine, GNU time and gnuplot
+#   bench  also the corpora (Debian's Japanese reference manual, and its
+#          Japanese manual pages with man, groff and col to render them), the
+#          tools compared against (nkf, Text::LineFold), hyperfine, GNU time,
+#          gnuplot, and valgrind for the first-call count and the profiles
 #   measure  the peers that scripts/measure-line-breaks.sh folds Japanese
 #          with (Emacs, Vim, Text::LineFold) and its samples: Debian's
 #          Japanese manual pages rendered by man and groff, and the Japanese
@@ -28,7 +30,8 @@ test=(libicu-dev unicode-data python3  # the character model's oracle and data (
       vim emacs-nox  # editor tests: both editors run headless
       mandoc man-db zip unzip pkgconf  # man pages, packages, install tree
       manpages-ja debian-faq-ja maint-guide-ja bsdextrautils)  # Japanese documentation in UTF-8
-bench=(debian-reference-ja nkf hyperfine gnuplot-nox time libunicode-linebreak-perl python3)
+bench=(debian-reference-ja manpages-ja man-db groff-base bsdextrautils
+       nkf hyperfine gnuplot-nox time libunicode-linebreak-perl python3 valgrind)
 measure=(emacs-nox vim libunicode-linebreak-perl manpages-ja debian-reference-ja groff-base man-db python3
          coreutils base-files)  # fmt folds the English that bind must join; the GPL 3 is that English
 
