@@ -318,6 +318,16 @@ begin "-o - writes to standard output"
 run format --fold 50 -o - "$sample"
 expect_same "$out" "$work/from-file" "outputs"
 
+# Former bug: -w N, the width option of fold and fmt, was refused.
+begin "-w N is --fold N"
+run format --fold 33 "$sample"
+cp "$out" "$work/fold33"
+run format -w 33 "$sample"
+expect_status 0
+expect_same "$out" "$work/fold33" "outputs of -w 33 and --fold 33"
+run bind -w 33 "$work/fold33"
+expect_status 0
+
 begin "the input file may also be the output file"
 cp "$sample" "$work/o/self.txt"
 run format --fold 50 -o "$work/o/self.txt" "$work/o/self.txt"
