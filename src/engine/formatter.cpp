@@ -101,6 +101,28 @@ Status Formatter::HandOn(Status status) {
 
 Status Formatter::Take(const char *bytes, size_t length) {
     if (length == 0) return Status::kOk;
+    if (phase_ == Phase::kStart && pending_.empty()) {
+        // The text's first bytes are read where they lie when they decide
+        // the byte order mark: a text given whole is not copied.
+        const bool utf8 = rules_->encoding == Encoding::kUtf8 && setup_.byte_order_mark;
+        if (!utf8 || length >= kBomBytes || std::memcmp(bytes, kBom, length) != 0) {
+            if (utf8 && length >= kBomBytes && std::memcmp(bytes, kBom, kBomBytes) == 0) {
+                if (!out_.Append(kBom, kBomBytes)) return Fail(Status::kNoMemory);
+                bytes += kBomBytes;
+                length -= kBomBytes;
+            }
+            phase_ = (rules_->records.header.lumoheader & HEADER_NO_FORMAT) ? Phase::kHeader : Phase::kBody;
+            if (phase_ == Phase::kHeader) {
+                const size_t settled = SettledEnd(bytes, length, false);
+                const Status status = Settled(bytes, bytes + settled);
+                if (status != Status::kOk) return status;
+                if (!pending_.Append(bytes + settled, length - settled)) return Fail(Status::kNoMemory);
+                return phase_ == Phase::kBody && pending_.size() >= kLongLine ? LongLine(false, 0, false, NEWLINE_NONE)
+                                                                                : Status::kOk;
+            }
+            if (length == 0) return Status::kOk;
+        }
+    }
     if (phase_ == Phase::kBody && long_ == Long::kNone && pending_.empty()) {
         // Whole lines straight from the caller's bytes; the rest waits.
         const size_t settled = SettledEnd(bytes, length, false);
