@@ -165,10 +165,15 @@ void TextDecoder::Decode(std::string_view bytes, bool last, std::string *out) {
             run_.append(reinterpret_cast<const char *>(ascii), static_cast<size_t>(p - ascii));
             continue;
         }
-        const ScannedChar c = ScanChar(from_, p, end, &set_);
-        if (c.kind == CharKind::kCut && !last) {
-            carry_.assign(reinterpret_cast<const char *>(p), static_cast<size_t>(end - p));
-            break;
+        ScannedChar c = ScanChar(from_, p, end, &set_);
+        if (c.kind == CharKind::kCut) {
+            if (!last) {
+                carry_.assign(reinterpret_cast<const char *>(p), static_cast<size_t>(end - p));
+                break;
+            }
+            // An escape cut short by the end of the text begins no shift: it
+            // is a control character, as any other escape is.
+            if (*p == 0x1B) c = ScannedChar{1, CharKind::kAscii};
         }
         switch (c.kind) {
         case CharKind::kAscii: run_.push_back(static_cast<char>(*p)); break;
@@ -320,8 +325,28 @@ bool TextEncoder::Encode(std::string_view utf8, bool last, std::string *out, std
     while (p < end) {
         if (*p < 0x80) {
             const unsigned char *ascii = p;
-            while (p < end && *p < 0x80) ++p;
+            while (p < end && *p < 0x80 && *p != 0x1B) ++p;
             run_.append(reinterpret_cast<const char *>(ascii), static_cast<size_t>(p - ascii));
+            if (p == end || *p != 0x1B) continue;
+            if (to_ != Encoding::kIso2022Jp) {
+                run_.push_back(static_cast<char>(*p++));
+                continue;
+            }
+            // An ESC of the text that the letters behind it would make a
+            // shift when read back is followed by a designation of the set
+            // in force, which keeps it a control character.
+            IsoSet probe = IsoSet::kAscii;
+            const ScannedChar escape = ScanChar(Encoding::kIso2022Jp, p, end, &probe);
+            if (escape.kind == CharKind::kCut && !last) {
+                carry_.assign(reinterpret_cast<const char *>(p), static_cast<size_t>(end - p));
+                break;
+            }
+            run_.push_back(static_cast<char>(*p++));
+            if (escape.kind == CharKind::kShift) {
+                if (!Flush(out, error)) return false;
+                reselect_ = true;
+                Select(set_, out);
+            }
             continue;
         }
         IsoSet unused = IsoSet::kAscii;

@@ -186,6 +186,37 @@ TEST(TextConvert, IsoEscapeSequencesAreThoseOfTheInput) {
     EXPECT_EQ(back, iso + "\x1B(J");  // the end goes back to the one-byte set
 }
 
+// Former bug: an ESC cut short by the end of the text came back, written and
+// read again, as another character than it was read as the first time.
+TEST(TextConvert, AnEscapeCutShortAtTheEndIsAControlCharacter) {
+    for (const std::string &iso : {std::string("\x1B$@\x1B"), std::string("a\x1B$"), std::string("\x1B$(")}) {
+        SCOPED_TRACE(::testing::PrintToString(iso));
+        IsoStyle style;
+        const std::string utf8 = Decode(Encoding::kIso2022Jp, {iso}, &style);
+        EXPECT_NE(utf8.find('\x1B'), std::string::npos);
+        std::string back, error;
+        ASSERT_TRUE(Encode(Encoding::kIso2022Jp, style, {utf8}, &back, &error)) << error;
+        EXPECT_EQ(Decode(Encoding::kIso2022Jp, {back}), utf8);
+    }
+}
+
+// An ESC of the text that the bytes behind it would turn into a shift (a
+// terminal's control, then "(B" or "$B" as letters) stays a control
+// character when written, in one piece or cut anywhere.
+TEST(TextConvert, AnEscapeOfTheTextNeverWritesAShift) {
+    const std::string utf8 = "x\x1B(Bあ\x1B$B\x1B$(D\x1B[31m\x1B";
+    for (size_t cut = 0; cut <= utf8.size(); ++cut) {
+        if (cut < utf8.size() && (static_cast<unsigned char>(utf8[cut]) & 0xC0) == 0x80) continue;
+        std::string back, error;
+        ASSERT_TRUE(Encode(Encoding::kIso2022Jp, IsoStyle(), {utf8.substr(0, cut), utf8.substr(cut)}, &back, &error))
+            << error;
+        EXPECT_EQ(Decode(Encoding::kIso2022Jp, {back}), utf8) << "cut at " << cut;
+    }
+    std::string plain, error;
+    ASSERT_TRUE(Encode(Encoding::kIso2022Jp, IsoStyle(), {"\x1B[31mred\x1B[0m"}, &plain, &error)) << error;
+    EXPECT_EQ(plain, "\x1B[31mred\x1B[0m");  // a terminal's colours pass as they are
+}
+
 TEST(TextConvert, IsoGoesBackToAsciiBeforeEveryLineEnd) {
     std::string out, error;
     ASSERT_TRUE(Encode(Encoding::kIso2022Jp, IsoStyle(), {"あ\nい\r\n"}, &out, &error)) << error;
