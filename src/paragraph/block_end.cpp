@@ -14,15 +14,49 @@ namespace lumo {
 BlockEnds::BlockEnds(const BlockRules &rules) : rules_(rules), scratch_(rules.indent) {
     job_.record_size = LINE_JOB_SIZE;
     prefix_[0] = '\0';
+    const IndentSettings &indent = rules.indent;
+    quick_ = !(indent.styles & (STYLE_FIXED_COLUMN | STYLE_SCENARIO)) && !(indent.sub_styles & SUB_NAMED_QUOTE);
+    if (indent.styles & STYLE_INDENT_STRINGS) {
+        for (const char *string : indent.indent_string) first_bytes_[static_cast<unsigned char>(string[0])] = true;
+        first_bytes_[0] = false;  // an empty string is none
+    }
+}
+
+// Whether the head [text, stop) is plain, classified without being read:
+// its first character begins no run that classification takes (blanks,
+// an indent string, quote or emphasis marks, an item mark), so every step
+// takes nothing and the paragraph rule has no prefix to shorten.
+bool BlockEnds::Plain(const char *text, const char *stop) const {
+    const IndentSettings &indent = rules_.indent;
+    if (!(indent.styles & STYLE_INDENT)) return true;
+    if (!quick_) return false;
+    if (text == stop) return true;
+    const char head[3] = {text[0], stop - text > 1 ? text[1] : '\0', '\0'};
+    if (first_bytes_[static_cast<unsigned char>(head[0])]) return false;
+    const uint32_t code = rules_.cp.CharCode(head);
+    const ClassifyTables &sets = rules_.classify;
+    if (sets.blanks.Contains(code)) return false;
+    if ((indent.styles & STYLE_QUOTE) && sets.quote.Contains(code)) return false;
+    if ((indent.styles & STYLE_EMPHA) && sets.empha.Contains(code)) return false;
+    return !((indent.styles & STYLE_ITEMIZE) &&
+             (sets.sole_itemize.Contains(code) || sets.combi_itemize.Contains(code)));
 }
 
 BlockEnds::Head BlockEnds::Classify(const char *text, const char *stop) {
+    if (text == classified_text_ && stop == classified_stop_) return classified_;
+    classified_text_ = text;
+    classified_stop_ = stop;
+    if (Plain(text, stop)) {
+        job_.flags = 0;
+        job_.prefix[0] = '\0';
+        return classified_ = Head{0, 0};
+    }
     const size_t length = std::min(static_cast<size_t>(stop - text), sizeof line_ - 1);
     std::memcpy(line_, text, length);
     line_[length] = '\0';
     job_.text = line_;
     const char *prefix = ClassifyLine(rules_.cp, &job_, &scratch_, &rules_.classify);
-    return Head{job_.flags, prefix != nullptr ? std::strlen(prefix) : 0};
+    return classified_ = Head{job_.flags, prefix != nullptr ? std::strlen(prefix) : 0};
 }
 
 bool BlockEnds::BeginsWithPrefix(const BlockLine &line) const {
@@ -91,7 +125,7 @@ bool BlockEnds::Open(const BlockLine &line) {
     flags_ = head.flags;
     prefix_length_ = head.prefix_length;
     std::memcpy(prefix_, job_.prefix, prefix_length_ + 1);
-    if (line.image == nullptr) {
+    if (line.image == nullptr || prefix_length_ == 0) {
         if (!prefix_bytes_.Reserve(prefix_length_ + 1)) return false;
         std::memcpy(prefix_bytes_.data(), prefix_, prefix_length_ + 1);
         prefix_bytes_length_ = prefix_length_;
@@ -101,6 +135,7 @@ bool BlockEnds::Open(const BlockLine &line) {
 }
 
 void BlockEnds::Pass(const BlockLine &line) {
+    classified_text_ = nullptr;  // the next line may lie where this one did
     previous_empty_ = line.stop == line.text;
     previous_width_ = rules_.measure != nullptr ? rules_.measure->Width(line)
                                                 : Columns(line.text, line.stop, rules_.tab_width);

@@ -83,11 +83,23 @@ private:
         size_t prefix_length;  // as measured
     };
     Head Classify(const char *text, const char *stop);
+    bool Plain(const char *text, const char *stop) const;
     bool BeginsWithPrefix(const BlockLine &line) const;
     bool ClassicFits(const char *rest, const char *stop) const;
 
     const BlockRules rules_;
     IndentSettings scratch_;  // the copy that classification may change
+    // Whether a head's first character alone can tell that classification
+    // finds nothing there (the settings read no speaker's name, no name
+    // before a quote, no fixed column), and the first bytes of the indent
+    // strings, which a head must begin with to take one.
+    bool quick_ = false;
+    bool first_bytes_[256] = {};
+    // The last head classified, which Open takes again when Starts
+    // classified the same (a block without a prefix).
+    const char *classified_text_ = nullptr;
+    const char *classified_stop_ = nullptr;
+    Head classified_{0, 0};
     LineJob job_{};
     char line_[1024 + 1];     // the head of the line being classified, NUL behind it
     char prefix_[LUMO_PREFIX_BYTES];  // the open block's prefix, as measured
