@@ -38,8 +38,25 @@ bool BlockEnds::Plain(const char *text, const char *stop) const {
     if (sets.blanks.Contains(code)) return false;
     if ((indent.styles & STYLE_QUOTE) && sets.quote.Contains(code)) return false;
     if ((indent.styles & STYLE_EMPHA) && sets.empha.Contains(code)) return false;
-    return !((indent.styles & STYLE_ITEMIZE) &&
-             (sets.sole_itemize.Contains(code) || sets.combi_itemize.Contains(code)));
+    if (!(indent.styles & STYLE_ITEMIZE)) return true;
+    if (sets.sole_itemize.Contains(code)) return false;
+    // A run of the combined item characters (a word, a number) is an item
+    // mark only with an end character behind it, within the prefix budget.
+    const CodePage &cp = rules_.cp;
+    const auto length = static_cast<size_t>(stop - text);
+    const auto at = [&](size_t i, size_t budget, uint32_t *c) {
+        if (i >= length || i >= budget) return size_t{0};
+        const char pair[3] = {text[i], i + 1 < length ? text[i + 1] : '\0', '\0'};
+        const size_t n = cp.CharLength(pair);
+        if (i + n > budget) return size_t{0};
+        *c = cp.CharCode(pair);
+        return n;
+    };
+    constexpr size_t kBudget = LUMO_PREFIX_BYTES - 1;
+    size_t run = 0;
+    uint32_t c = 0;
+    for (size_t n; (n = at(run, kBudget, &c)) != 0 && sets.combi_itemize.Contains(c);) run += n;
+    return run == 0 || at(run, kBudget, &c) == 0 || !sets.itemize_end.Contains(c);
 }
 
 BlockEnds::Head BlockEnds::Classify(const char *text, const char *stop) {
