@@ -98,13 +98,125 @@ void EncodingFit::Count(ScannedChar c, const unsigned char *p) {
     ++position_.column;
 }
 
+namespace {
+
+// What a byte begins, for checking a decided text: a byte of ASCII other
+// than a line end, CR, LF, a character of that many bytes whose later
+// bytes only need to be continuation bytes (Shift-JIS: any trail byte), or
+// anything else, which the full walk decides (a stray byte, UTF-8 lead
+// bytes whose second byte has a narrower range).
+enum ByteRole : uint8_t { kPlain, kCrByte, kLfByte, kOne, kTwo, kThree, kFour, kOther };
+
+struct RoleTable {
+    ByteRole role[256];
+};
+
+constexpr RoleTable SjisRoles() {
+    RoleTable t{};
+    for (unsigned b = 0; b < 256; ++b) {
+        const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        t.role[b] = b < 0x80 ? kPlain : b >= 0xA1 && b <= 0xDF ? kOne : lead ? kTwo : kOther;
+    }
+    t.role['\r'] = kCrByte;
+    t.role['\n'] = kLfByte;
+    return t;
+}
+
+constexpr RoleTable Utf8Roles() {
+    RoleTable t{};
+    for (unsigned b = 0; b < 256; ++b) {
+        t.role[b] = b < 0x80                               ? kPlain
+                    : b >= 0xC2 && b <= 0xDF                ? kTwo
+                    : b >= 0xE1 && b <= 0xEF && b != 0xED   ? kThree
+                    : b >= 0xF1 && b <= 0xF3                ? kFour
+                                                            : kOther;
+    }
+    t.role['\r'] = kCrByte;
+    t.role['\n'] = kLfByte;
+    return t;
+}
+
+constexpr RoleTable kSjisRoles = SjisRoles();
+constexpr RoleTable kUtf8Roles = Utf8Roles();
+
+bool IsSjisTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+}  // namespace
+
+// Checks the characters of a decided UTF-8 or Shift-JIS text from p on as
+// long as they fit, whole before end: positions and the count of
+// characters as the full walk keeps them, in locals. Returns the bytes
+// taken; the full walk goes on from there.
+size_t EncodingFit::Check(const unsigned char *p, const unsigned char *end) {
+    const bool sjis = encoding_ == Encoding::kShiftJis;
+    const ByteRole *roles = sjis ? kSjisRoles.role : kUtf8Roles.role;
+    const unsigned char *const start = p;
+    size_t line = position_.line;
+    size_t column = position_.column;
+    uint64_t units = 0;
+    bool after_cr = after_cr_;
+    while (p < end) {
+        const ByteRole role = roles[*p];
+        size_t length = 1;
+        switch (role) {
+        case kPlain: break;
+        case kCrByte:
+            ++line;
+            column = 1;
+            after_cr = true;
+            ++p;
+            continue;
+        case kLfByte:
+            if (!after_cr) {
+                ++line;
+                column = 1;
+            }
+            after_cr = false;
+            ++p;
+            continue;
+        case kOne: break;
+        case kTwo:
+            if (end - p < 2 || !(sjis ? IsSjisTrailByte(p[1]) : IsContinuation(p[1]))) goto done;
+            length = 2;
+            break;
+        case kThree:
+            if (end - p < 3 || !IsContinuation(p[1]) || !IsContinuation(p[2])) goto done;
+            length = 3;
+            break;
+        case kFour:
+            if (end - p < 4 || !IsContinuation(p[1]) || !IsContinuation(p[2]) || !IsContinuation(p[3])) goto done;
+            length = 4;
+            break;
+        default: goto done;
+        }
+        units += role != kPlain;
+        after_cr = false;
+        ++column;
+        p += length;
+    }
+done:
+    position_.line = line;
+    position_.column = column;
+    after_cr_ = after_cr;
+    units_ += units;
+    counts_.unsorted += units;
+    return static_cast<size_t>(p - start);
+}
+
 // Counts the characters of [p, end); returns the bytes taken, which stop
 // short of a cut character unless at_end. Runs of ASCII, and the UTF-8 and
 // Shift-JIS characters of ordinary text, take a short way: the validator
 // walks every byte of a long input beside the formatter.
 size_t EncodingFit::Walk(const unsigned char *p, const unsigned char *end, bool at_end) {
     const unsigned char *start = p;
+    const bool check = checking_ && first_evidence_.found &&
+                       (encoding_ == Encoding::kUtf8 || encoding_ == Encoding::kShiftJis);
     while (p < end) {
+        if (check) {
+            p += Check(p, end);
+            if (p == end) break;
+        }
         const unsigned char b = *p;
         if (b < 0x80 && (encoding_ != Encoding::kIso2022Jp || set_ == IsoSet::kAscii || set_ == IsoSet::kRoman)) {
             const unsigned char *run = p;

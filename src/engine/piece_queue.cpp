@@ -1,7 +1,7 @@
 // The workers take the oldest piece nobody has taken yet; the stream's
-// thread takes finished pieces off the front. A worker that cannot fold a
-// piece (no memory) marks it failed instead of throwing: nothing may leave
-// a thread as an exception.
+// thread takes finished pieces off the front. A worker that cannot work on
+// a piece (no memory) marks it failed instead of throwing: nothing may
+// leave a thread as an exception.
 #include "engine/piece_queue.h"
 
 #include <deque>
@@ -25,7 +25,6 @@ namespace lumo::engine {
 #if LUMOTEXT_THREADS
 
 struct PieceQueue::State {
-    State(const StreamRules &rules_in, const LinePolicy &policy_in) : rules(rules_in), policy(policy_in) {}
 
     struct Entry {
         std::unique_ptr<Piece> piece;
@@ -33,17 +32,15 @@ struct PieceQueue::State {
         bool done = false;
     };
 
-    const StreamRules &rules;
-    const LinePolicy policy;
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<Entry> queue;
     size_t capacity = 3;
     bool stop = false;
+    std::vector<std::unique_ptr<PieceWork>> works;  // one for each worker
     std::vector<std::thread> workers;
 
-    void Work() {
-        LineWorker worker(rules, policy);
+    void Work(PieceWork *work) {
         for (;;) {
             Piece *piece = nullptr;
             {
@@ -55,9 +52,7 @@ struct PieceQueue::State {
                 piece = entry->piece.get();
             }
             try {
-                uint32_t kind = piece->kind_before;
-                piece->result = worker.FoldLines(piece->text.data(), piece->text.data() + piece->text.size(), &kind,
-                                                 &piece->out, &piece->notes);
+                work->Work(*piece);
             } catch (const std::bad_alloc &) {
                 piece->result = FoldResult::kNoMemory;
             }
@@ -89,16 +84,21 @@ PieceQueue::~PieceQueue() {
     for (std::thread &worker : state_->workers) worker.join();
 }
 
-std::unique_ptr<PieceQueue> PieceQueue::Make(const StreamRules &rules, const LinePolicy &policy,
+std::unique_ptr<PieceQueue> PieceQueue::Make(const std::function<std::unique_ptr<PieceWork>()> &make,
                                              unsigned workers) {
-    std::unique_ptr<State> state(new (std::nothrow) State(rules, policy));
+    std::unique_ptr<State> state(new (std::nothrow) State);
     if (state == nullptr) return nullptr;
     state->capacity = 2 * workers + 1;
     std::unique_ptr<PieceQueue> queue(new (std::nothrow) PieceQueue(std::move(state)));
     if (queue == nullptr) return nullptr;
     State *shared = queue->state_.get();
     try {
-        for (unsigned i = 0; i < workers; ++i) shared->workers.emplace_back([shared] { shared->Work(); });
+        for (unsigned i = 0; i < workers; ++i) shared->works.push_back(make());
+        for (unsigned i = 0; i < workers; ++i) {
+            PieceWork *work = shared->works[i].get();
+            if (work == nullptr) return nullptr;
+            shared->workers.emplace_back([shared, work] { shared->Work(work); });
+        }
     } catch (const std::exception &) {  // no thread (std::system_error) or no memory
         return nullptr;  // the destructor stops the workers that did start
     }
@@ -109,11 +109,15 @@ bool PieceQueue::Submit(const char *p, const char *end, uint32_t kind_before) {
     std::unique_ptr<Piece> piece(new (std::nothrow) Piece);
     if (piece == nullptr || !piece->text.Append(p, static_cast<size_t>(end - p))) return false;
     piece->kind_before = kind_before;
+    Submit(std::move(piece));
+    return true;
+}
+
+void PieceQueue::Submit(std::unique_ptr<Piece> piece) {
     State &s = *state_;
     std::lock_guard<std::mutex> lock(s.mutex);
     s.queue.push_back({std::move(piece), false, false});
     s.changed.notify_all();
-    return true;
 }
 
 bool PieceQueue::full() const {
@@ -143,8 +147,11 @@ void PieceQueue::Drain(Wait wait, const std::function<void(Piece &)> &take) {
 struct PieceQueue::State {};
 PieceQueue::PieceQueue(std::unique_ptr<State> state) : state_(std::move(state)) {}
 PieceQueue::~PieceQueue() = default;
-std::unique_ptr<PieceQueue> PieceQueue::Make(const StreamRules &, const LinePolicy &, unsigned) { return nullptr; }
+std::unique_ptr<PieceQueue> PieceQueue::Make(const std::function<std::unique_ptr<PieceWork>()> &, unsigned) {
+    return nullptr;
+}
 bool PieceQueue::Submit(const char *, const char *, uint32_t) { return false; }
+void PieceQueue::Submit(std::unique_ptr<Piece>) {}
 bool PieceQueue::full() const { return false; }
 void PieceQueue::Drain(Wait, const std::function<void(Piece &)> &) {}
 
