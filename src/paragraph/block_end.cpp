@@ -25,8 +25,10 @@ BlockEnds::BlockEnds(const BlockRules &rules) : rules_(rules), scratch_(rules.in
 // Whether the head [text, stop) is plain, classified without being read:
 // its first character begins no run that classification takes (blanks,
 // an indent string, quote or emphasis marks, an item mark), so every step
-// takes nothing and the paragraph rule has no prefix to shorten.
-bool BlockEnds::Plain(const char *text, const char *stop) const {
+// takes nothing and the paragraph rule has no prefix to shorten. The same
+// holds for the character behind the leading spaces of a head, taken
+// bytes of them, which then alone make the prefix.
+bool BlockEnds::Plain(const char *text, const char *stop, size_t taken) const {
     const IndentSettings &indent = rules_.indent;
     if (!(indent.styles & STYLE_INDENT)) return true;
     if (!quick_) return false;
@@ -55,25 +57,43 @@ bool BlockEnds::Plain(const char *text, const char *stop) const {
     constexpr size_t kBudget = LUMO_PREFIX_BYTES - 1;
     size_t run = 0;
     uint32_t c = 0;
-    for (size_t n; (n = at(run, kBudget, &c)) != 0 && sets.combi_itemize.Contains(c);) run += n;
-    return run == 0 || at(run, kBudget, &c) == 0 || !sets.itemize_end.Contains(c);
+    const size_t budget = kBudget - taken;
+    for (size_t n; (n = at(run, budget, &c)) != 0 && sets.combi_itemize.Contains(c);) run += n;
+    return run == 0 || at(run, budget, &c) == 0 || !sets.itemize_end.Contains(c);
 }
 
 BlockEnds::Head BlockEnds::Classify(const char *text, const char *stop) {
     if (text == classified_text_ && stop == classified_stop_) return classified_;
     classified_text_ = text;
     classified_stop_ = stop;
-    if (Plain(text, stop)) {
+    if (Plain(text, stop, 0)) {
         job_.flags = 0;
         job_.prefix[0] = '\0';
         return classified_ = Head{0, 0};
+    }
+    size_t spaces = 0;
+    while (spaces < kIndentedSpaces && text + spaces < stop && text[spaces] == ' ') ++spaces;
+    Indented *indented = nullptr;
+    if (quick_ && spaces > 0 && spaces < kIndentedSpaces && text + spaces < stop &&
+        Plain(text + spaces, stop, spaces)) {
+        indented = &indented_[spaces];
+        if (indented->known) {
+            job_.flags = indented->flags;
+            std::memcpy(job_.prefix, indented->prefix, indented->prefix_length + 1);
+            return classified_ = Head{indented->flags, indented->prefix_length};
+        }
     }
     const size_t length = std::min(static_cast<size_t>(stop - text), sizeof line_ - 1);
     std::memcpy(line_, text, length);
     line_[length] = '\0';
     job_.text = line_;
     const char *prefix = ClassifyLine(rules_.cp, &job_, &scratch_, &rules_.classify);
-    return classified_ = Head{job_.flags, prefix != nullptr ? std::strlen(prefix) : 0};
+    classified_ = Head{job_.flags, prefix != nullptr ? std::strlen(prefix) : 0};
+    if (indented != nullptr && classified_.prefix_length <= kIndentedSpaces) {
+        *indented = Indented{true, classified_.flags, classified_.prefix_length, {}};
+        std::memcpy(indented->prefix, job_.prefix, classified_.prefix_length + 1);
+    }
+    return classified_;
 }
 
 bool BlockEnds::BeginsWithPrefix(const BlockLine &line) const {

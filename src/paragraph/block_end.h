@@ -83,7 +83,7 @@ private:
         size_t prefix_length;  // as measured
     };
     Head Classify(const char *text, const char *stop);
-    bool Plain(const char *text, const char *stop) const;
+    bool Plain(const char *text, const char *stop, size_t taken) const;
     bool BeginsWithPrefix(const BlockLine &line) const;
     bool ClassicFits(const char *rest, const char *stop) const;
 
@@ -95,6 +95,16 @@ private:
     // strings, which a head must begin with to take one.
     bool quick_ = false;
     bool first_bytes_[256] = {};
+    // What a head of n spaces followed by a plain character classifies as
+    // (it depends on n alone), learnt from the first such head.
+    static constexpr size_t kIndentedSpaces = 32;
+    struct Indented {
+        bool known = false;
+        uint32_t flags = 0;
+        size_t prefix_length = 0;
+        char prefix[kIndentedSpaces + 1];
+    };
+    Indented indented_[kIndentedSpaces];
     // The last head classified, which Open takes again when Starts
     // classified the same (a block without a prefix).
     const char *classified_text_ = nullptr;
