@@ -4,6 +4,7 @@
 #include "encoding_detect.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace lumo::cli {
 namespace {
@@ -100,12 +101,12 @@ void EncodingFit::Count(ScannedChar c, const unsigned char *p) {
 
 namespace {
 
-// What a byte begins, for checking a decided text: a byte of ASCII other
-// than a line end, CR, LF, a character of that many bytes whose later
-// bytes only need to be continuation bytes (Shift-JIS: any trail byte), or
-// anything else, which the full walk decides (a stray byte, UTF-8 lead
-// bytes whose second byte has a narrower range).
-enum ByteRole : uint8_t { kPlain, kCrByte, kLfByte, kOne, kTwo, kThree, kFour, kOther };
+// What a byte begins, for checking a decided text: ASCII, a character of
+// that many bytes whose later bytes only need to be continuation bytes
+// (Shift-JIS: any trail byte), or anything else, which the full walk
+// decides (a stray byte, UTF-8 lead bytes whose second byte has a narrower
+// range).
+enum ByteRole : uint8_t { kPlain, kOne, kTwo, kThree, kFour, kOther };
 
 struct RoleTable {
     ByteRole role[256];
@@ -117,8 +118,6 @@ constexpr RoleTable SjisRoles() {
         const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
         t.role[b] = b < 0x80 ? kPlain : b >= 0xA1 && b <= 0xDF ? kOne : lead ? kTwo : kOther;
     }
-    t.role['\r'] = kCrByte;
-    t.role['\n'] = kLfByte;
     return t;
 }
 
@@ -131,8 +130,6 @@ constexpr RoleTable Utf8Roles() {
                     : b >= 0xF1 && b <= 0xF3                ? kFour
                                                             : kOther;
     }
-    t.role['\r'] = kCrByte;
-    t.role['\n'] = kLfByte;
     return t;
 }
 
@@ -146,59 +143,66 @@ bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
 // Checks the characters of a decided UTF-8 or Shift-JIS text from p on as
 // long as they fit, whole before end: positions and the count of
-// characters as the full walk keeps them, in locals. Returns the bytes
-// taken; the full walk goes on from there.
+// characters as the full walk keeps them. Returns the bytes taken; the full
+// walk goes on from there. Runs of ASCII without control characters are
+// passed eight bytes at a time; a line's column is worked out once, from
+// where it began and the bytes of its characters past their first.
 size_t EncodingFit::Check(const unsigned char *p, const unsigned char *end) {
-    const bool sjis = encoding_ == Encoding::kShiftJis;
-    const ByteRole *roles = sjis ? kSjisRoles.role : kUtf8Roles.role;
+    return encoding_ == Encoding::kShiftJis ? CheckRun<true>(p, end) : CheckRun<false>(p, end);
+}
+
+template <bool kSjis>
+size_t EncodingFit::CheckRun(const unsigned char *p, const unsigned char *end) {
+    const ByteRole *roles = kSjis ? kSjisRoles.role : kUtf8Roles.role;
     const unsigned char *const start = p;
-    size_t line = position_.line;
-    size_t column = position_.column;
+    const unsigned char *line_start = nullptr;  // behind the last line end, if any
+    size_t lines = 0;
     uint64_t units = 0;
-    bool after_cr = after_cr_;
+    size_t extra = 0;          // bytes of characters past their first
+    size_t extra_at_line = 0;  // extra at line_start
+    constexpr uint64_t kHigh = 0x8080808080808080u;
+    constexpr uint64_t kBelowControls = 0x0E0E0E0E0E0E0E0Eu;  // CR and LF are below 0x0E
     while (p < end) {
-        const ByteRole role = roles[*p];
-        size_t length = 1;
-        switch (role) {
-        case kPlain: break;
-        case kCrByte:
-            ++line;
-            column = 1;
-            after_cr = true;
-            ++p;
-            continue;
-        case kLfByte:
-            if (!after_cr) {
-                ++line;
-                column = 1;
+        const unsigned char b = *p;
+        if (b < 0x80) {
+            if (b < 0x0E && (b == '\r' || b == '\n')) {
+                if (b == '\r' || !(p > start ? p[-1] == '\r' : after_cr_)) ++lines;
+                line_start = p + 1;
+                extra_at_line = extra;
             }
-            after_cr = false;
             ++p;
+            for (uint64_t word; end - p >= 8; p += 8) {
+                std::memcpy(&word, p, 8);
+                if (((word | (word - kBelowControls)) & kHigh) != 0) break;
+            }
             continue;
-        case kOne: break;
-        case kTwo:
-            if (end - p < 2 || !(sjis ? IsSjisTrailByte(p[1]) : IsContinuation(p[1]))) goto done;
-            length = 2;
-            break;
-        case kThree:
-            if (end - p < 3 || !IsContinuation(p[1]) || !IsContinuation(p[2])) goto done;
-            length = 3;
-            break;
-        case kFour:
-            if (end - p < 4 || !IsContinuation(p[1]) || !IsContinuation(p[2]) || !IsContinuation(p[3])) goto done;
-            length = 4;
-            break;
-        default: goto done;
         }
-        units += role != kPlain;
-        after_cr = false;
-        ++column;
+        const ByteRole role = roles[b];
+        size_t length = 1;
+        if (role == kTwo) {
+            if (end - p < 2 || !(kSjis ? IsSjisTrailByte(p[1]) : IsContinuation(p[1]))) break;
+            length = 2;
+        } else if (role == kThree) {
+            if (end - p < 3 || !IsContinuation(p[1]) || !IsContinuation(p[2])) break;
+            length = 3;
+        } else if (role == kFour) {
+            if (end - p < 4 || !IsContinuation(p[1]) || !IsContinuation(p[2]) || !IsContinuation(p[3])) break;
+            length = 4;
+        } else if (role != kOne) {
+            break;
+        }
+        ++units;
+        extra += length - 1;
         p += length;
     }
-done:
-    position_.line = line;
-    position_.column = column;
-    after_cr_ = after_cr;
+    if (p == start) return 0;
+    position_.line += lines;
+    if (line_start != nullptr) {
+        position_.column = 1 + static_cast<size_t>(p - line_start) - (extra - extra_at_line);
+    } else {
+        position_.column += static_cast<size_t>(p - start) - extra;
+    }
+    after_cr_ = p[-1] == '\r';
     units_ += units;
     counts_.unsorted += units;
     return static_cast<size_t>(p - start);

@@ -83,6 +83,8 @@ public:
 private:
     size_t Walk(const unsigned char *p, const unsigned char *end, bool at_end);
     size_t Check(const unsigned char *p, const unsigned char *end);
+    template <bool kSjis>
+    size_t CheckRun(const unsigned char *p, const unsigned char *end);
     void Count(ScannedChar c, const unsigned char *p);
     void NoteStray(unsigned char byte);
     void Advance(unsigned char byte);

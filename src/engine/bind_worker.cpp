@@ -38,8 +38,8 @@ std::unique_ptr<BindWorker> BindWorker::Make(const StreamRules &r, uint32_t fold
 }
 
 const char *BindWorker::Lines(const char *p, const char *end, bool stop_at_start, ByteBuffer *out, uint64_t *lines) {
-    while (p < end) {
-        if (stop_at_start && after_empty_) return p;
+    for (const char *first = p; p < end;) {
+        if (stop_at_start && after_empty_ && p != first) return p;
         const char *stop = FindLineEnd(p, end);
         uint32_t kind = NEWLINE_NONE;
         const char *next = PassLineEnd(stop, end, &kind);

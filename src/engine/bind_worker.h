@@ -31,8 +31,8 @@ public:
 
     // Binds the whole lines [p, end) into out, *lines counting the line
     // ends passed; with stop_at_start, stops in front of the first line
-    // that follows an empty line. Returns where it stopped, nullptr when
-    // memory ran out.
+    // after the first that follows an empty line. Returns where it
+    // stopped, nullptr when memory ran out.
     const char *Lines(const char *p, const char *end, bool stop_at_start, ByteBuffer *out, uint64_t *lines);
     // One line [p, stop) with its line end [stop, next); *stop is readable.
     bool Line(const char *p, const char *stop, const char *next, ByteBuffer *out);

@@ -29,12 +29,15 @@ constexpr size_t kHeldBytes = size_t{1} << 20;       // lines without an empty l
 // an empty line, end when the last line is empty, or nullptr when there is
 // none before limit.
 const char *NextStart(const char *from, const char *end, const char *limit) {
+    // The search for a line end stops at limit, so that lines ended by CR
+    // alone do not each search the rest of the text for an LF.
+    const char *bound = limit < end ? limit : end;
     uint32_t kind = NEWLINE_NONE;
-    const char *p = PassLineEnd(FindLineEnd(from, end), end, &kind);
-    while (p < end && p < limit) {
-        const char *stop = FindLineEnd(p, end);
+    for (const char *p = from, *first = from; p < bound;) {
+        const char *stop = FindLineEnd(p, bound);
+        if (stop == bound) break;
         const char *next = PassLineEnd(stop, end, &kind);
-        if (stop == p) return next;
+        if (stop == p && p != first) return next;
         p = next;
     }
     return nullptr;
