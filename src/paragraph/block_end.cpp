@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "paragraph/prefix_utf8.h"
 #include "text/columns.h"
@@ -20,15 +21,41 @@ BlockEnds::BlockEnds(const BlockRules &rules) : rules_(rules), scratch_(rules.in
         for (const char *string : indent.indent_string) first_bytes_[static_cast<unsigned char>(string[0])] = true;
         first_bytes_[0] = false;  // an empty string is none
     }
+    bool strings = false;
+    for (size_t b = 1; b < 256; ++b) strings = strings || first_bytes_[b];
+    learns_ = quick_ && !strings && (indent.styles & STYLE_INDENT);
+    if (!learns_) return;
+    const char *const sets[] = {indent.chars_for_quote,         indent.chars_for_empha,
+                                indent.chars_for_sole_itemize, indent.chars_for_combi_itemize,
+                                indent.chars_for_itemize_end,  "\x20\x81\x40"};
+    for (const char *set : sets) {
+        for (const char *p = set; *p != '\0'; p += rules.cp.CharLength(p)) {
+            const uint32_t code = rules.cp.CharCode(p);
+            takes_[code >> 6] |= uint64_t{1} << (code & 63);
+        }
+    }
+}
+
+// The bytes of the head [text, stop) up to its first character of none of
+// the sets that classification takes runs of; kKeyBytes + 1 when longer.
+size_t BlockEnds::KeyLength(const char *text, const char *stop) const {
+    const CodePage &cp = rules_.cp;
+    const auto length = static_cast<size_t>(stop - text);
+    size_t i = 0;
+    while (i < length && i <= kKeyBytes) {
+        // The byte at stop is a line end or NUL, which ends a character.
+        const uint32_t code = cp.CharCode(text + i);
+        if (!((takes_[code >> 6] >> (code & 63)) & 1)) break;
+        i += cp.CharLength(text + i);
+    }
+    return i <= kKeyBytes ? i : kKeyBytes + 1;
 }
 
 // Whether the head [text, stop) is plain, classified without being read:
 // its first character begins no run that classification takes (blanks,
 // an indent string, quote or emphasis marks, an item mark), so every step
-// takes nothing and the paragraph rule has no prefix to shorten. The same
-// holds for the character behind the leading spaces of a head, taken
-// bytes of them, which then alone make the prefix.
-bool BlockEnds::Plain(const char *text, const char *stop, size_t taken) const {
+// takes nothing and the paragraph rule has no prefix to shorten.
+bool BlockEnds::Plain(const char *text, const char *stop) const {
     const IndentSettings &indent = rules_.indent;
     if (!(indent.styles & STYLE_INDENT)) return true;
     if (!quick_) return false;
@@ -57,7 +84,7 @@ bool BlockEnds::Plain(const char *text, const char *stop, size_t taken) const {
     constexpr size_t kBudget = LUMO_PREFIX_BYTES - 1;
     size_t run = 0;
     uint32_t c = 0;
-    const size_t budget = kBudget - taken;
+    const size_t budget = kBudget;
     for (size_t n; (n = at(run, budget, &c)) != 0 && sets.combi_itemize.Contains(c);) run += n;
     return run == 0 || at(run, budget, &c) == 0 || !sets.itemize_end.Contains(c);
 }
@@ -66,21 +93,22 @@ BlockEnds::Head BlockEnds::Classify(const char *text, const char *stop) {
     if (text == classified_text_ && stop == classified_stop_) return classified_;
     classified_text_ = text;
     classified_stop_ = stop;
-    if (Plain(text, stop, 0)) {
+    if (Plain(text, stop)) {
         job_.flags = 0;
         job_.prefix[0] = '\0';
         return classified_ = Head{0, 0};
     }
-    size_t spaces = 0;
-    while (spaces < kIndentedSpaces && text + spaces < stop && text[spaces] == ' ') ++spaces;
-    Indented *indented = nullptr;
-    if (quick_ && spaces > 0 && spaces < kIndentedSpaces && text + spaces < stop &&
-        Plain(text + spaces, stop, spaces)) {
-        indented = &indented_[spaces];
-        if (indented->known) {
-            job_.flags = indented->flags;
-            std::memcpy(job_.prefix, indented->prefix, indented->prefix_length + 1);
-            return classified_ = Head{indented->flags, indented->prefix_length};
+    Learnt *learnt = nullptr;
+    const size_t key = learns_ ? KeyLength(text, stop) : kKeyBytes + 1;
+    const bool ended = text + key == stop;
+    if (key <= kKeyBytes) {
+        uint32_t hash = 2166136261u;
+        for (size_t i = 0; i < key; ++i) hash = (hash ^ static_cast<unsigned char>(text[i])) * 16777619u;
+        learnt = &learnt_[(hash ^ (hash >> 16)) % std::size(learnt_)];
+        if (learnt->key_length == key && learnt->ended == ended && std::memcmp(learnt->key, text, key) == 0) {
+            job_.flags = learnt->flags;
+            std::memcpy(job_.prefix, learnt->prefix, learnt->prefix_length + 1);
+            return classified_ = Head{learnt->flags, learnt->prefix_length};
         }
     }
     const size_t length = std::min(static_cast<size_t>(stop - text), sizeof line_ - 1);
@@ -89,9 +117,13 @@ BlockEnds::Head BlockEnds::Classify(const char *text, const char *stop) {
     job_.text = line_;
     const char *prefix = ClassifyLine(rules_.cp, &job_, &scratch_, &rules_.classify);
     classified_ = Head{job_.flags, prefix != nullptr ? std::strlen(prefix) : 0};
-    if (indented != nullptr && classified_.prefix_length <= kIndentedSpaces) {
-        *indented = Indented{true, classified_.flags, classified_.prefix_length, {}};
-        std::memcpy(indented->prefix, job_.prefix, classified_.prefix_length + 1);
+    if (learnt != nullptr && classified_.prefix_length <= kKeyBytes) {
+        learnt->key_length = key;
+        learnt->ended = ended;
+        std::memcpy(learnt->key, text, key);
+        learnt->flags = classified_.flags;
+        learnt->prefix_length = classified_.prefix_length;
+        std::memcpy(learnt->prefix, job_.prefix, classified_.prefix_length + 1);
     }
     return classified_;
 }

@@ -83,7 +83,8 @@ private:
         size_t prefix_length;  // as measured
     };
     Head Classify(const char *text, const char *stop);
-    bool Plain(const char *text, const char *stop, size_t taken) const;
+    bool Plain(const char *text, const char *stop) const;
+    size_t KeyLength(const char *text, const char *stop) const;
     bool BeginsWithPrefix(const BlockLine &line) const;
     bool ClassicFits(const char *rest, const char *stop) const;
 
@@ -95,16 +96,23 @@ private:
     // strings, which a head must begin with to take one.
     bool quick_ = false;
     bool first_bytes_[256] = {};
-    // What a head of n spaces followed by a plain character classifies as
-    // (it depends on n alone), learnt from the first such head.
-    static constexpr size_t kIndentedSpaces = 32;
-    struct Indented {
-        bool known = false;
+    // Heads learnt: with the settings above and no indent strings, what
+    // classification makes of a head depends only on its bytes up to the
+    // first character of none of the sets it takes runs of (the key), so a
+    // head seen once is not classified again. takes_ holds those sets'
+    // codes; learnt_ is a small table of keys, one place for each hash.
+    static constexpr size_t kKeyBytes = 32;
+    struct Learnt {
+        size_t key_length = kKeyBytes + 1;  // none
+        bool ended = false;                 // the head ended at its key's end
+        char key[kKeyBytes];
         uint32_t flags = 0;
         size_t prefix_length = 0;
-        char prefix[kIndentedSpaces + 1];
+        char prefix[kKeyBytes + 1];
     };
-    Indented indented_[kIndentedSpaces];
+    bool learns_ = false;
+    uint64_t takes_[0x10000 / 64] = {};
+    Learnt learnt_[64];
     // The last head classified, which Open takes again when Starts
     // classified the same (a block without a prefix).
     const char *classified_text_ = nullptr;
