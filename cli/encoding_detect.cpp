@@ -163,8 +163,9 @@ size_t EncodingFit::CheckRun(const unsigned char *p, const unsigned char *end) {
     constexpr uint64_t kHigh = 0x8080808080808080u;
     constexpr uint64_t kBelowControls = 0x0E0E0E0E0E0E0E0Eu;  // CR and LF are below 0x0E
     while (p < end) {
-        const unsigned char b = *p;
-        if (b < 0x80) {
+        // A run of ASCII, eight bytes at a time where none is a control.
+        while (p < end && *p < 0x80) {
+            const unsigned char b = *p;
             if (b < 0x0E && (b == '\r' || b == '\n')) {
                 if (b == '\r' || !(p > start ? p[-1] == '\r' : after_cr_)) ++lines;
                 line_start = p + 1;
@@ -175,25 +176,45 @@ size_t EncodingFit::CheckRun(const unsigned char *p, const unsigned char *end) {
                 std::memcpy(&word, p, 8);
                 if (((word | (word - kBelowControls)) & kHigh) != 0) break;
             }
-            continue;
         }
-        const ByteRole role = roles[b];
-        size_t length = 1;
-        if (role == kTwo) {
-            if (end - p < 2 || !(kSjis ? IsSjisTrailByte(p[1]) : IsContinuation(p[1]))) break;
-            length = 2;
-        } else if (role == kThree) {
-            if (end - p < 3 || !IsContinuation(p[1]) || !IsContinuation(p[2])) break;
-            length = 3;
-        } else if (role == kFour) {
-            if (end - p < 4 || !IsContinuation(p[1]) || !IsContinuation(p[2]) || !IsContinuation(p[3])) break;
-            length = 4;
-        } else if (role != kOne) {
-            break;
+        // A run of characters beyond it.
+        if (kSjis) {
+            const unsigned char *const run = p;
+            size_t twos = 0;
+            while (end - p >= 2) {
+                const ByteRole role = roles[*p];
+                if (role == kTwo && IsSjisTrailByte(p[1])) {
+                    p += 2;
+                    ++twos;
+                } else if (role == kOne) {
+                    ++p;
+                } else {
+                    break;
+                }
+            }
+            if (p < end && roles[*p] == kOne) ++p;
+            units += static_cast<size_t>(p - run) - twos;
+            extra += twos;
+        } else {
+            while (p < end) {
+                const ByteRole role = roles[*p];
+                size_t length;
+                if (role == kThree && end - p >= 3 && IsContinuation(p[1]) && IsContinuation(p[2])) {
+                    length = 3;
+                } else if (role == kTwo && end - p >= 2 && IsContinuation(p[1])) {
+                    length = 2;
+                } else if (role == kFour && end - p >= 4 && IsContinuation(p[1]) && IsContinuation(p[2]) &&
+                           IsContinuation(p[3])) {
+                    length = 4;
+                } else {
+                    break;
+                }
+                ++units;
+                extra += length - 1;
+                p += length;
+            }
         }
-        ++units;
-        extra += length - 1;
-        p += length;
+        if (p < end && *p >= 0x80) break;  // the full walk decides
     }
     if (p == start) return 0;
     position_.line += lines;

@@ -258,11 +258,16 @@ Status Binder::Deliver(PieceQueue::Wait wait) {
     Status status = problem_.status;
     queue_->Drain(wait, [&](Piece &piece) {
         if (status != Status::kOk) return;  // after a failure the rest is dropped
-        if (piece.result != FoldResult::kDone || !out_.Append(piece.out.data(), piece.out.size())) {
+        if (piece.result != FoldResult::kDone) {
             status = Fail(Status::kNoMemory);
             return;
         }
         lines_ += piece.notes.lines;
+        // A piece's output goes on as it is, behind what waits before it.
+        status = FlushOut();
+        if (status == Status::kOk && !piece.out.empty() && !output_->Write(piece.out.data(), piece.out.size())) {
+            status = Fail(Status::kSink);
+        }
     });
     if (status == Status::kOk && out_.size() >= kOutBytes) status = FlushOut();
     return status;

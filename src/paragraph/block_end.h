@@ -101,7 +101,7 @@ private:
     // first character of none of the sets it takes runs of (the key), so a
     // head seen once is not classified again. takes_ holds those sets'
     // codes; learnt_ is a small table of keys, one place for each hash.
-    static constexpr size_t kKeyBytes = 32;
+    static constexpr size_t kKeyBytes = 48;
     struct Learnt {
         size_t key_length = kKeyBytes + 1;  // none
         bool ended = false;                 // the head ended at its key's end
@@ -112,7 +112,7 @@ private:
     };
     bool learns_ = false;
     uint64_t takes_[0x10000 / 64] = {};
-    Learnt learnt_[64];
+    Learnt learnt_[256];
     // The last head classified, which Open takes again when Starts
     // classified the same (a block without a prefix).
     const char *classified_text_ = nullptr;
