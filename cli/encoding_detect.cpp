@@ -134,9 +134,20 @@ constexpr RoleTable Utf8Roles() {
 }
 
 constexpr RoleTable kSjisRoles = SjisRoles();
+
+struct TrailTable {
+    bool trail[256];
+};
+
+constexpr TrailTable SjisTrails() {
+    TrailTable t{};
+    for (unsigned b = 0x40; b <= 0xFC; ++b) t.trail[b] = b != 0x7F;
+    return t;
+}
+
+constexpr TrailTable kSjisTrails = SjisTrails();
 constexpr RoleTable kUtf8Roles = Utf8Roles();
 
-bool IsSjisTrailByte(unsigned char b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
 }  // namespace
@@ -183,7 +194,7 @@ size_t EncodingFit::CheckRun(const unsigned char *p, const unsigned char *end) {
             size_t twos = 0;
             while (end - p >= 2) {
                 const ByteRole role = roles[*p];
-                if (role == kTwo && IsSjisTrailByte(p[1])) {
+                if (role == kTwo && kSjisTrails.trail[p[1]]) {
                     p += 2;
                     ++twos;
                 } else if (role == kOne) {
