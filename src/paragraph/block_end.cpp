@@ -54,8 +54,10 @@ size_t BlockEnds::KeyLength(const char *text, const char *stop) const {
 // Whether the head [text, stop) is plain, classified without being read:
 // its first character begins no run that classification takes (blanks,
 // an indent string, quote or emphasis marks, an item mark), so every step
-// takes nothing and the paragraph rule has no prefix to shorten.
-bool BlockEnds::Plain(const char *text, const char *stop) const {
+// takes nothing and the paragraph rule has no prefix to shorten. Behind
+// taken bytes of leading spaces, the same tells that classification takes
+// those spaces and nothing more.
+bool BlockEnds::Plain(const char *text, const char *stop, size_t taken) const {
     const IndentSettings &indent = rules_.indent;
     if (!(indent.styles & STYLE_INDENT)) return true;
     if (!quick_) return false;
@@ -84,7 +86,7 @@ bool BlockEnds::Plain(const char *text, const char *stop) const {
     constexpr size_t kBudget = LUMO_PREFIX_BYTES - 1;
     size_t run = 0;
     uint32_t c = 0;
-    const size_t budget = kBudget;
+    const size_t budget = kBudget - taken;
     for (size_t n; (n = at(run, budget, &c)) != 0 && sets.combi_itemize.Contains(c);) run += n;
     return run == 0 || at(run, budget, &c) == 0 || !sets.itemize_end.Contains(c);
 }
@@ -93,13 +95,19 @@ BlockEnds::Head BlockEnds::Classify(const char *text, const char *stop) {
     if (text == classified_text_ && stop == classified_stop_) return classified_;
     classified_text_ = text;
     classified_stop_ = stop;
-    if (Plain(text, stop)) {
+    if (Plain(text, stop, 0)) {
         job_.flags = 0;
         job_.prefix[0] = '\0';
         return classified_ = Head{0, 0};
     }
     Learnt *learnt = nullptr;
-    const size_t key = learns_ ? KeyLength(text, stop) : kKeyBytes + 1;
+    size_t key = kKeyBytes + 1;
+    if (learns_) {
+        // Spaces before a plain character are the key by themselves.
+        size_t spaces = 0;
+        while (spaces < kKeyBytes && text + spaces < stop && text[spaces] == ' ') ++spaces;
+        key = text + spaces < stop && Plain(text + spaces, stop, spaces) ? spaces : KeyLength(text, stop);
+    }
     const bool ended = text + key == stop;
     if (key <= kKeyBytes) {
         uint32_t hash = 2166136261u;

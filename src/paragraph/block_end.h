@@ -83,7 +83,7 @@ private:
         size_t prefix_length;  // as measured
     };
     Head Classify(const char *text, const char *stop);
-    bool Plain(const char *text, const char *stop) const;
+    bool Plain(const char *text, const char *stop, size_t taken) const;
     size_t KeyLength(const char *text, const char *stop) const;
     bool BeginsWithPrefix(const BlockLine &line) const;
     bool ClassicFits(const char *rest, const char *stop) const;
@@ -101,7 +101,7 @@ private:
     // first character of none of the sets it takes runs of (the key), so a
     // head seen once is not classified again. takes_ holds those sets'
     // codes; learnt_ is a small table of keys, one place for each hash.
-    static constexpr size_t kKeyBytes = 48;
+    static constexpr size_t kKeyBytes = 32;
     struct Learnt {
         size_t key_length = kKeyBytes + 1;  // none
         bool ended = false;                 // the head ended at its key's end
