@@ -43,6 +43,12 @@ size_t BlockEnds::KeyLength(const char *text, const char *stop) const {
     const auto length = static_cast<size_t>(stop - text);
     size_t i = 0;
     while (i < length && i <= kKeyBytes) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (!cp.IsLead(byte)) {
+            if (!((takes_[byte >> 6] >> (byte & 63)) & 1)) break;
+            ++i;
+            continue;
+        }
         // The byte at stop is a line end or NUL, which ends a character.
         const uint32_t code = cp.CharCode(text + i);
         if (!((takes_[code >> 6] >> (code & 63)) & 1)) break;
