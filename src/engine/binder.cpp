@@ -67,7 +67,7 @@ std::unique_ptr<Binder> Binder::Make(const BinderSetup &setup, StreamOutput *out
                 if (worker == nullptr) throw std::bad_alloc();
                 return std::unique_ptr<PieceWork>(std::move(worker));
             },
-            setup.threads);
+            setup.threads, true);
     }
     return binder;
 }

@@ -38,31 +38,35 @@ struct PieceQueue::State {
     size_t capacity = 3;
     bool stop = false;
     std::vector<std::unique_ptr<PieceWork>> works;  // one for each worker
+    std::unique_ptr<PieceWork> helper;              // the stream's thread's, while it waits
     std::vector<std::thread> workers;
 
     void Work(PieceWork *work) {
+        std::unique_lock<std::mutex> lock(mutex);
         for (;;) {
-            Piece *piece = nullptr;
-            {
-                std::unique_lock<std::mutex> lock(mutex);
-                changed.wait(lock, [&] { return stop || Untaken() != nullptr; });
-                if (stop) return;
-                Entry *entry = Untaken();
-                entry->taken = true;
-                piece = entry->piece.get();
-            }
-            try {
-                work->Work(*piece);
-            } catch (const std::bad_alloc &) {
-                piece->result = FoldResult::kNoMemory;
-            }
-            piece->text.Free();  // its memory goes at once
-            std::lock_guard<std::mutex> lock(mutex);
-            for (Entry &entry : queue) {
-                if (entry.piece.get() == piece) entry.done = true;
-            }
-            changed.notify_all();
+            changed.wait(lock, [&] { return stop || Untaken() != nullptr; });
+            if (stop) return;
+            Run(work, lock);
         }
+    }
+
+    // Works on the oldest piece nobody has taken, the lock let go meanwhile.
+    void Run(PieceWork *work, std::unique_lock<std::mutex> &lock) {
+        Entry *entry = Untaken();
+        entry->taken = true;
+        Piece *piece = entry->piece.get();
+        lock.unlock();
+        try {
+            work->Work(*piece);
+        } catch (const std::bad_alloc &) {
+            piece->result = FoldResult::kNoMemory;
+        }
+        piece->text.Free();  // its memory goes at once
+        lock.lock();
+        for (Entry &each : queue) {
+            if (each.piece.get() == piece) each.done = true;
+        }
+        changed.notify_all();
     }
 
     Entry *Untaken() {
@@ -85,7 +89,7 @@ PieceQueue::~PieceQueue() {
 }
 
 std::unique_ptr<PieceQueue> PieceQueue::Make(const std::function<std::unique_ptr<PieceWork>()> &make,
-                                             unsigned workers) {
+                                             unsigned workers, bool helps) {
     std::unique_ptr<State> state(new (std::nothrow) State);
     if (state == nullptr) return nullptr;
     state->capacity = 2 * workers + 1;
@@ -94,6 +98,7 @@ std::unique_ptr<PieceQueue> PieceQueue::Make(const std::function<std::unique_ptr
     State *shared = queue->state_.get();
     try {
         for (unsigned i = 0; i < workers; ++i) shared->works.push_back(make());
+        if (helps && (shared->helper = make()) == nullptr) return nullptr;
         for (unsigned i = 0; i < workers; ++i) {
             PieceWork *work = shared->works[i].get();
             if (work == nullptr) return nullptr;
@@ -132,7 +137,15 @@ void PieceQueue::Drain(Wait wait, const std::function<void(Piece &)> &take) {
         {
             std::unique_lock<std::mutex> lock(s.mutex);
             if (wait == Wait::kAll || (wait == Wait::kOne && first)) {
-                s.changed.wait(lock, [&] { return s.queue.empty() || s.queue.front().done; });
+                // While the oldest piece is not done, this thread works on
+                // one that no worker has taken yet, if it helps.
+                while (!s.queue.empty() && !s.queue.front().done) {
+                    if (s.helper != nullptr && s.Untaken() != nullptr) {
+                        s.Run(s.helper.get(), lock);
+                    } else {
+                        s.changed.wait(lock);
+                    }
+                }
             }
             if (s.queue.empty() || !s.queue.front().done) return;
             piece = std::move(s.queue.front().piece);
@@ -147,7 +160,7 @@ void PieceQueue::Drain(Wait wait, const std::function<void(Piece &)> &take) {
 struct PieceQueue::State {};
 PieceQueue::PieceQueue(std::unique_ptr<State> state) : state_(std::move(state)) {}
 PieceQueue::~PieceQueue() = default;
-std::unique_ptr<PieceQueue> PieceQueue::Make(const std::function<std::unique_ptr<PieceWork>()> &, unsigned) {
+std::unique_ptr<PieceQueue> PieceQueue::Make(const std::function<std::unique_ptr<PieceWork>()> &, unsigned, bool) {
     return nullptr;
 }
 bool PieceQueue::Submit(const char *, const char *, uint32_t) { return false; }

@@ -36,9 +36,10 @@ class PieceQueue {
 public:
     // A queue with workers, each with the work that make gives (called here,
     // once for each); nullptr when this build or the system cannot start
-    // threads, or memory ran out.
+    // threads, or memory ran out. With helps, the stream's thread has work
+    // of its own too, and works on pieces while it waits for one.
     static std::unique_ptr<PieceQueue> Make(const std::function<std::unique_ptr<PieceWork>()> &make,
-                                            unsigned workers);
+                                            unsigned workers, bool helps = false);
     ~PieceQueue();
 
     // Queues a copy of the whole lines [p, end), or a piece filled already.
