@@ -132,11 +132,11 @@ BlockEnds::Head BlockEnds::Classify(const char *text, const char *stop) {
     const char *prefix = ClassifyLine(rules_.cp, &job_, &scratch_, &rules_.classify);
     classified_ = Head{job_.flags, prefix != nullptr ? std::strlen(prefix) : 0};
     if (learnt != nullptr && classified_.prefix_length <= kKeyBytes) {
-        learnt->key_length = key;
+        learnt->key_length = static_cast<uint8_t>(key);
         learnt->ended = ended;
         std::memcpy(learnt->key, text, key);
         learnt->flags = classified_.flags;
-        learnt->prefix_length = classified_.prefix_length;
+        learnt->prefix_length = static_cast<uint8_t>(classified_.prefix_length);
         std::memcpy(learnt->prefix, job_.prefix, classified_.prefix_length + 1);
     }
     return classified_;

@@ -103,16 +103,16 @@ private:
     // codes; learnt_ is a small table of keys, one place for each hash.
     static constexpr size_t kKeyBytes = 32;
     struct Learnt {
-        size_t key_length = kKeyBytes + 1;  // none
-        bool ended = false;                 // the head ended at its key's end
-        char key[kKeyBytes];
         uint32_t flags = 0;
-        size_t prefix_length = 0;
+        uint8_t key_length = kKeyBytes + 1;  // none
+        bool ended = false;                  // the head ended at its key's end
+        uint8_t prefix_length = 0;
+        char key[kKeyBytes];
         char prefix[kKeyBytes + 1];
     };
     bool learns_ = false;
     uint64_t takes_[0x10000 / 64] = {};
-    Learnt learnt_[256];
+    Learnt learnt_[1024];
     // The last head classified, which Open takes again when Starts
     // classified the same (a block without a prefix).
     const char *classified_text_ = nullptr;
