@@ -25,9 +25,9 @@ constexpr size_t kPieceBytes = size_t{256} << 10;    // the lines one worker tak
 constexpr size_t kThreadedBytes = size_t{64} << 10;  // fewer bytes of lines are bound here at once
 constexpr size_t kHeldBytes = size_t{1} << 20;       // lines without an empty line are bound here past this
 
-// The first line at or behind from (in whole lines [.., end)) that follows
-// an empty line, end when the last line is empty, or nullptr when there is
-// none before limit.
+// The first line behind the one that from is in (whole lines up to end)
+// that follows an empty line: end when the last line is empty, nullptr
+// when there is none before limit.
 const char *NextStart(const char *from, const char *end, const char *limit) {
     // The search for a line end stops at limit, so that lines ended by CR
     // alone do not each search the rest of the text for an LF.
