@@ -38,9 +38,16 @@ std::unique_ptr<BindWorker> BindWorker::Make(const StreamRules &r, uint32_t fold
 }
 
 const char *BindWorker::Lines(const char *p, const char *end, bool stop_at_start, ByteBuffer *out, uint64_t *lines) {
+    // The next LF is looked for once, not for each line that a CR ends.
+    const char *lf = nullptr;
     for (const char *first = p; p < end;) {
         if (stop_at_start && after_empty_ && p != first) return p;
-        const char *stop = FindLineEnd(p, end);
+        if (lf == nullptr || lf < p) {
+            lf = static_cast<const char *>(std::memchr(p, '\n', static_cast<size_t>(end - p)));
+            if (lf == nullptr) lf = end;
+        }
+        const auto *cr = static_cast<const char *>(std::memchr(p, '\r', static_cast<size_t>(lf - p)));
+        const char *stop = cr != nullptr ? cr : lf;
         uint32_t kind = NEWLINE_NONE;
         const char *next = PassLineEnd(stop, end, &kind);
         if (!Line(p, stop, next, out)) return nullptr;
