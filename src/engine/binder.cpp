@@ -103,30 +103,35 @@ Status Binder::Flush() {
 
 Status Binder::Take(const char *bytes, size_t length) {
     if (length == 0) return Status::kOk;
-    const size_t old = pending_.size();
-    if (!started_ || setup_.whole || old > 0) {
+    if (!started_ || setup_.whole) {
         if (!pending_.Append(bytes, length)) return Fail(Status::kNoMemory);
+        return started_ ? Status::kOk : Start();
     }
-    if (!started_) return Start();
-    if (setup_.whole) return Status::kOk;
-    if (old == 0) {
-        // Whole lines straight from the caller's bytes; the rest waits.
-        const size_t settled = SettledEnd(bytes, length, false);
-        const Status status = Lines(bytes, bytes + settled);
+    const char *end = bytes + length;
+    if (!pending_.empty()) {
+        // The line held ends in the new bytes (or at the CR it ends with):
+        // it is completed from them; the lines behind it are read where
+        // they are.
+        const bool after_cr = pending_.data()[pending_.size() - 1] == '\r';
+        const char *stop = after_cr ? bytes : FindLineEnd(bytes, end);
+        if (stop == end || (!after_cr && *stop == '\r' && stop + 1 == end)) {
+            // No line end yet, or a CR that an LF may still join.
+            return pending_.Append(bytes, length) ? Status::kOk : Fail(Status::kNoMemory);
+        }
+        uint32_t kind = NEWLINE_NONE;
+        const char *next = after_cr ? (*bytes == '\n' ? bytes + 1 : bytes) : PassLineEnd(stop, end, &kind);
+        if (!pending_.Append(bytes, static_cast<size_t>(next - bytes))) return Fail(Status::kNoMemory);
+        const Status status = Lines(pending_.data(), pending_.data() + pending_.size());
+        pending_.Clear();
         if (status != Status::kOk) return status;
-        return pending_.Append(bytes + settled, length - settled) ? Status::kOk : Fail(Status::kNoMemory);
+        bytes = next;
+        length = static_cast<size_t>(end - next);
     }
-    // Only the new bytes are searched: the old ones hold no line end but
-    // perhaps a CR at their end, which the new ones settle.
-    size_t settled = SettledEnd(pending_.data() + old, length, false);
-    if (settled > 0) {
-        settled += old;
-    } else if (pending_.data()[old - 1] == '\r') {
-        settled = old;
-    }
-    const Status status = Lines(pending_.data(), pending_.data() + settled);
-    pending_.Consume(settled);
-    return status;
+    // Whole lines straight from the caller's bytes; the rest waits.
+    const size_t settled = SettledEnd(bytes, length, false);
+    const Status status = Lines(bytes, bytes + settled);
+    if (status != Status::kOk) return status;
+    return pending_.Append(bytes + settled, length - settled) ? Status::kOk : Fail(Status::kNoMemory);
 }
 
 // Decides on a byte order mark once three bytes or the text's end are
