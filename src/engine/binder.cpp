@@ -103,6 +103,7 @@ Status Binder::Flush() {
 
 Status Binder::Take(const char *bytes, size_t length) {
     if (length == 0) return Status::kOk;
+    few_ = length < kThreadedBytes;
     if (!started_ || setup_.whole) {
         if (!pending_.Append(bytes, length)) return Fail(Status::kNoMemory);
         return started_ ? Status::kOk : Start();
@@ -184,7 +185,7 @@ Status Binder::Lines(const char *p, const char *end) {
 // Whole lines of the body.
 Status Binder::Body(const char *p, const char *end) {
     if (queue_ == nullptr) return Inline(p, end, false, &p);
-    if (static_cast<size_t>(end - p) < kThreadedBytes && !inline_) {
+    if (few_ && !inline_) {
         // Few lines (a slow writer's): bound here, at once.
         const Status status = Drain();
         if (status != Status::kOk) return status;

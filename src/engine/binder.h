@@ -66,6 +66,7 @@ private:
     std::unique_ptr<PieceQueue> queue_;   // with threads
     std::unique_ptr<Piece> held_;         // lines from where a block surely begins, not yet a piece
     bool inline_ = false;     // the worker here is inside the lines between two such places
+    bool few_ = false;        // the last part fed was short: its lines are bound here at once
     ByteBuffer pending_;  // the bytes behind the last whole line (with whole: the text)
     ByteBuffer out_;
     ByteBuffer header_;       // the lines that may still be a header block
