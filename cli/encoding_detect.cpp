@@ -4,6 +4,7 @@
 #include "encoding_detect.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace lumo::cli {
 namespace {
@@ -98,13 +99,160 @@ void EncodingFit::Count(ScannedChar c, const unsigned char *p) {
     ++position_.column;
 }
 
+namespace {
+
+// What a byte begins, for checking a decided text: ASCII, a character of
+// that many bytes whose later bytes only need to be continuation bytes
+// (Shift-JIS: any trail byte), or anything else, which the full walk
+// decides (a stray byte, UTF-8 lead bytes whose second byte has a narrower
+// range).
+enum ByteRole : uint8_t { kPlain, kOne, kTwo, kThree, kFour, kOther };
+
+struct RoleTable {
+    ByteRole role[256];
+};
+
+constexpr RoleTable SjisRoles() {
+    RoleTable t{};
+    for (unsigned b = 0; b < 256; ++b) {
+        const bool lead = (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+        t.role[b] = b < 0x80 ? kPlain : b >= 0xA1 && b <= 0xDF ? kOne : lead ? kTwo : kOther;
+    }
+    return t;
+}
+
+constexpr RoleTable Utf8Roles() {
+    RoleTable t{};
+    for (unsigned b = 0; b < 256; ++b) {
+        t.role[b] = b < 0x80                               ? kPlain
+                    : b >= 0xC2 && b <= 0xDF                ? kTwo
+                    : b >= 0xE1 && b <= 0xEF && b != 0xED   ? kThree
+                    : b >= 0xF1 && b <= 0xF3                ? kFour
+                                                            : kOther;
+    }
+    return t;
+}
+
+constexpr RoleTable kSjisRoles = SjisRoles();
+
+struct TrailTable {
+    bool trail[256];
+};
+
+constexpr TrailTable SjisTrails() {
+    TrailTable t{};
+    for (unsigned b = 0x40; b <= 0xFC; ++b) t.trail[b] = b != 0x7F;
+    return t;
+}
+
+constexpr TrailTable kSjisTrails = SjisTrails();
+constexpr RoleTable kUtf8Roles = Utf8Roles();
+
+bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
+
+}  // namespace
+
+// Checks the characters of a decided UTF-8 or Shift-JIS text from p on as
+// long as they fit, whole before end: positions and the count of
+// characters as the full walk keeps them. Returns the bytes taken; the full
+// walk goes on from there. Runs of ASCII without control characters are
+// passed eight bytes at a time; a line's column is worked out once, from
+// where it began and the bytes of its characters past their first.
+size_t EncodingFit::Check(const unsigned char *p, const unsigned char *end) {
+    return encoding_ == Encoding::kShiftJis ? CheckRun<true>(p, end) : CheckRun<false>(p, end);
+}
+
+template <bool kSjis>
+size_t EncodingFit::CheckRun(const unsigned char *p, const unsigned char *end) {
+    const ByteRole *roles = kSjis ? kSjisRoles.role : kUtf8Roles.role;
+    const unsigned char *const start = p;
+    const unsigned char *line_start = nullptr;  // behind the last line end, if any
+    size_t lines = 0;
+    uint64_t units = 0;
+    size_t extra = 0;          // bytes of characters past their first
+    size_t extra_at_line = 0;  // extra at line_start
+    constexpr uint64_t kHigh = 0x8080808080808080u;
+    constexpr uint64_t kBelowControls = 0x0E0E0E0E0E0E0E0Eu;  // CR and LF are below 0x0E
+    while (p < end) {
+        // A run of ASCII, eight bytes at a time where none is a control.
+        while (p < end && *p < 0x80) {
+            const unsigned char b = *p;
+            if (b < 0x0E && (b == '\r' || b == '\n')) {
+                if (b == '\r' || !(p > start ? p[-1] == '\r' : after_cr_)) ++lines;
+                line_start = p + 1;
+                extra_at_line = extra;
+            }
+            ++p;
+            for (uint64_t word; end - p >= 8; p += 8) {
+                std::memcpy(&word, p, 8);
+                if (((word | (word - kBelowControls)) & kHigh) != 0) break;
+            }
+        }
+        // A run of characters beyond it.
+        if (kSjis) {
+            const unsigned char *const run = p;
+            size_t twos = 0;
+            while (end - p >= 2) {
+                const ByteRole role = roles[*p];
+                if (role == kTwo && kSjisTrails.trail[p[1]]) {
+                    p += 2;
+                    ++twos;
+                } else if (role == kOne) {
+                    ++p;
+                } else {
+                    break;
+                }
+            }
+            if (p < end && roles[*p] == kOne) ++p;
+            units += static_cast<size_t>(p - run) - twos;
+            extra += twos;
+        } else {
+            while (p < end) {
+                const ByteRole role = roles[*p];
+                size_t length;
+                if (role == kThree && end - p >= 3 && IsContinuation(p[1]) && IsContinuation(p[2])) {
+                    length = 3;
+                } else if (role == kTwo && end - p >= 2 && IsContinuation(p[1])) {
+                    length = 2;
+                } else if (role == kFour && end - p >= 4 && IsContinuation(p[1]) && IsContinuation(p[2]) &&
+                           IsContinuation(p[3])) {
+                    length = 4;
+                } else {
+                    break;
+                }
+                ++units;
+                extra += length - 1;
+                p += length;
+            }
+        }
+        if (p < end && *p >= 0x80) break;  // the full walk decides
+    }
+    if (p == start) return 0;
+    position_.line += lines;
+    if (line_start != nullptr) {
+        position_.column = 1 + static_cast<size_t>(p - line_start) - (extra - extra_at_line);
+    } else {
+        position_.column += static_cast<size_t>(p - start) - extra;
+    }
+    after_cr_ = p[-1] == '\r';
+    units_ += units;
+    counts_.unsorted += units;
+    return static_cast<size_t>(p - start);
+}
+
 // Counts the characters of [p, end); returns the bytes taken, which stop
 // short of a cut character unless at_end. Runs of ASCII, and the UTF-8 and
 // Shift-JIS characters of ordinary text, take a short way: the validator
 // walks every byte of a long input beside the formatter.
 size_t EncodingFit::Walk(const unsigned char *p, const unsigned char *end, bool at_end) {
     const unsigned char *start = p;
+    const bool check = checking_ && first_evidence_.found &&
+                       (encoding_ == Encoding::kUtf8 || encoding_ == Encoding::kShiftJis);
     while (p < end) {
+        if (check) {
+            p += Check(p, end);
+            if (p == end) break;
+        }
         const unsigned char b = *p;
         if (b < 0x80 && (encoding_ != Encoding::kIso2022Jp || set_ == IsoSet::kAscii || set_ == IsoSet::kRoman)) {
             const unsigned char *run = p;

@@ -24,8 +24,9 @@ struct FitCounts {
     uint64_t unlikely = 0;
     uint64_t strays = 0;
     uint64_t shifts = 0;  // ISO-2022-JP escape sequences
+    uint64_t unsorted = 0;  // counted while checking a decided encoding, of no kind
 
-    uint64_t Characters() const { return kana + common + rare + unlikely; }
+    uint64_t Characters() const { return kana + common + rare + unlikely + unsorted; }
     // How Japanese the text looks in this encoding: kana count twice,
     // common characters once, rare ones nothing, unlikely ones against it,
     // and each stray byte four times against it.
@@ -74,8 +75,16 @@ public:
     // The first character beyond ASCII (or escape sequence).
     const BytePlace &first_evidence() const { return first_evidence_; }
 
+    // From now on the text is only checked: the characters that fit are
+    // counted without their kinds (the stray bytes and the places stay
+    // exact), a run of them at a time.
+    void CheckOnly() { checking_ = true; }
+
 private:
     size_t Walk(const unsigned char *p, const unsigned char *end, bool at_end);
+    size_t Check(const unsigned char *p, const unsigned char *end);
+    template <bool kSjis>
+    size_t CheckRun(const unsigned char *p, const unsigned char *end);
     void Count(ScannedChar c, const unsigned char *p);
     void NoteStray(unsigned char byte);
     void Advance(unsigned char byte);
@@ -86,6 +95,7 @@ private:
     TextPosition position_;  // of the next character
     bool after_cr_ = false;
     std::string carry_;      // a character cut at the end of the last piece
+    bool checking_ = false;
     uint64_t units_ = 0;     // characters and stray bytes beyond ASCII
     uint64_t cluster_[kClusterStrays] = {};  // units_ of the last stray bytes, a ring
     BytePlace cluster_place_[kClusterStrays];
@@ -114,7 +124,11 @@ public:
     const EncodingFit &Fit(Encoding encoding) const;
     // The candidate's walk, to go on checking the text with it once its
     // encoding is decided.
-    EncodingFit Take(Encoding encoding) const { return Fit(encoding); }
+    EncodingFit Take(Encoding encoding) const {
+        EncodingFit fit = Fit(encoding);
+        fit.CheckOnly();
+        return fit;
+    }
 
     static constexpr uint64_t kEnoughEvidence = 1024;
 

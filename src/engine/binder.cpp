@@ -1,14 +1,14 @@
-// The streaming binder. A line is decided on as soon as it is whole: the
-// first line of a block goes out as it is, a later one without the block's
-// prefix and, as the settings ask, its leading blanks; a line's line end is
-// held until the next line shows whether the block goes on.
+// The streaming binder. A line is decided on as soon as it is whole (by
+// the bind worker here), or, with threads, the lines from a place where a
+// block surely begins (the line behind an empty line) are held until they
+// make a piece, which a worker binds while the next are read; what the
+// workers give goes on in the input's order. Lines bound here and pieces
+// take turns at those places only, so each binds as one thread would.
 #include "engine/binder.h"
 
 #include <cstring>
 #include <new>
 
-#include "format/jlreq_fold.h"
-#include "format/jlreq_join.h"
 #include "paragraph/bind.h"
 #include "paragraph/bind_utf8.h"
 #include "paragraph/header.h"
@@ -21,6 +21,27 @@ namespace {
 constexpr char kBom[] = "\xEF\xBB\xBF";
 constexpr size_t kBomBytes = 3;
 constexpr size_t kOutBytes = size_t{256} << 10;
+constexpr size_t kPieceBytes = size_t{256} << 10;    // the lines one worker takes at a time
+constexpr size_t kThreadedBytes = size_t{64} << 10;  // fewer bytes of lines are bound here at once
+constexpr size_t kHeldBytes = size_t{1} << 20;       // lines without an empty line are bound here past this
+
+// The first line behind the one that from is in (whole lines up to end)
+// that follows an empty line: end when the last line is empty, nullptr
+// when there is none before limit.
+const char *NextStart(const char *from, const char *end, const char *limit) {
+    // The search for a line end stops at limit, so that lines ended by CR
+    // alone do not each search the rest of the text for an LF.
+    const char *bound = limit < end ? limit : end;
+    uint32_t kind = NEWLINE_NONE;
+    for (const char *p = from, *first = from; p < bound;) {
+        const char *stop = FindLineEnd(p, bound);
+        if (stop == bound) break;
+        const char *next = PassLineEnd(stop, end, &kind);
+        if (stop == p && p != first) return next;
+        p = next;
+    }
+    return nullptr;
+}
 
 }  // namespace
 
@@ -35,26 +56,18 @@ std::unique_ptr<Binder> Binder::Make(const BinderSetup &setup, StreamOutput *out
     std::unique_ptr<Binder> binder(new (std::nothrow) Binder(setup, output, std::move(rules)));
     if (binder == nullptr) return nullptr;
     const StreamRules &r = *binder->rules_;
-    if (r.rules != Rules::kClassic) {
-        const bool utf8 = r.encoding == Encoding::kUtf8;
-        binder->codes_.reset(new (std::nothrow)
-                                 JlreqCodes(r.fold_tables, utf8, !utf8 || r.alphabet->AsciiAsItself()));
-        if (binder->codes_ == nullptr) return nullptr;
-        binder->measure_.reset(new (std::nothrow)
-                                   JlreqMeasure(r.cp, *binder->codes_, r.break_rules.level, r.tab_width));
-        if (binder->measure_ == nullptr) return nullptr;
-    }
-    binder->block_rules_.reset(new (std::nothrow) BlockRules{
-        r.cp, r.records.indent, r.classify_tables, r.fold_tables.not_for_head, r.fold_tables.not_for_tail,
-        r.fold_tables.word_byte, r.records.fold.maxmove_leftwise, setup.fold_column, r.tab_width,
-        binder->measure_.get()});
-    if (binder->block_rules_ == nullptr) return nullptr;
-    binder->ends_.reset(new (std::nothrow) BlockEnds(*binder->block_rules_));
+    binder->worker_ = BindWorker::Make(r, setup.fold_column);
+    if (binder->worker_ == nullptr) return nullptr;
     binder->in_header_ = setup.keep_header && !setup.whole && (r.records.header.lumoheader & HEADER_NO_FORMAT);
-    if (binder->ends_ == nullptr) return nullptr;
-    if (r.encoding == Encoding::kUtf8) {
-        binder->image_.reset(new (std::nothrow) text::LineImage(*r.alphabet));
-        if (binder->image_ == nullptr) return nullptr;
+    if (setup.threads > 1 && !setup.whole) {
+        const uint32_t fold_column = setup.fold_column;
+        binder->queue_ = PieceQueue::Make(
+            [&] {
+                std::unique_ptr<BindWorker> worker = BindWorker::Make(r, fold_column);
+                if (worker == nullptr) throw std::bad_alloc();
+                return std::unique_ptr<PieceWork>(std::move(worker));
+            },
+            setup.threads, true);
     }
     return binder;
 }
@@ -76,39 +89,50 @@ Status Binder::Feed(const char *bytes, size_t length) {
     const auto *nul = static_cast<const char *>(std::memchr(bytes, '\0', length));
     Status status = Take(bytes, nul != nullptr ? static_cast<size_t>(nul - bytes) : length);
     if (status == Status::kOk && nul != nullptr) status = FailAtNul();
+    if (status == Status::kOk) status = Deliver(PieceQueue::Wait::kNone);
     if (status == Status::kSink) return status;
     const Status flushed = FlushOut();
     return status != Status::kOk ? status : flushed;
 }
 
-Status Binder::Flush() { return problem_.status != Status::kOk ? problem_.status : FlushOut(); }
+Status Binder::Flush() {
+    if (problem_.status != Status::kOk) return problem_.status;
+    const Status status = Drain();
+    return status != Status::kOk ? status : FlushOut();
+}
 
 Status Binder::Take(const char *bytes, size_t length) {
     if (length == 0) return Status::kOk;
-    const size_t old = pending_.size();
-    if (!started_ || setup_.whole || old > 0) {
+    few_ = length < kThreadedBytes;
+    if (!started_ || setup_.whole) {
         if (!pending_.Append(bytes, length)) return Fail(Status::kNoMemory);
+        return started_ ? Status::kOk : Start();
     }
-    if (!started_) return Start();
-    if (setup_.whole) return Status::kOk;
-    if (old == 0) {
-        // Whole lines straight from the caller's bytes; the rest waits.
-        const size_t settled = SettledEnd(bytes, length, false);
-        const Status status = Lines(bytes, bytes + settled);
+    const char *end = bytes + length;
+    if (!pending_.empty()) {
+        // The line held ends in the new bytes (or at the CR it ends with):
+        // it is completed from them; the lines behind it are read where
+        // they are.
+        const bool after_cr = pending_.data()[pending_.size() - 1] == '\r';
+        const char *stop = after_cr ? bytes : FindLineEnd(bytes, end);
+        if (stop == end || (!after_cr && *stop == '\r' && stop + 1 == end)) {
+            // No line end yet, or a CR that an LF may still join.
+            return pending_.Append(bytes, length) ? Status::kOk : Fail(Status::kNoMemory);
+        }
+        uint32_t kind = NEWLINE_NONE;
+        const char *next = after_cr ? (*bytes == '\n' ? bytes + 1 : bytes) : PassLineEnd(stop, end, &kind);
+        if (!pending_.Append(bytes, static_cast<size_t>(next - bytes))) return Fail(Status::kNoMemory);
+        const Status status = Lines(pending_.data(), pending_.data() + pending_.size());
+        pending_.Clear();
         if (status != Status::kOk) return status;
-        return pending_.Append(bytes + settled, length - settled) ? Status::kOk : Fail(Status::kNoMemory);
+        bytes = next;
+        length = static_cast<size_t>(end - next);
     }
-    // Only the new bytes are searched: the old ones hold no line end but
-    // perhaps a CR at their end, which the new ones settle.
-    size_t settled = SettledEnd(pending_.data() + old, length, false);
-    if (settled > 0) {
-        settled += old;
-    } else if (pending_.data()[old - 1] == '\r') {
-        settled = old;
-    }
-    const Status status = Lines(pending_.data(), pending_.data() + settled);
-    pending_.Consume(settled);
-    return status;
+    // Whole lines straight from the caller's bytes; the rest waits.
+    const size_t settled = SettledEnd(bytes, length, false);
+    const Status status = Lines(bytes, bytes + settled);
+    if (status != Status::kOk) return status;
+    return pending_.Append(bytes + settled, length - settled) ? Status::kOk : Fail(Status::kNoMemory);
 }
 
 // Decides on a byte order mark once three bytes or the text's end are
@@ -141,89 +165,131 @@ bool Binder::EndsHeader(size_t length) {
 }
 
 Status Binder::Lines(const char *p, const char *end) {
-    while (p < end) {
-        const char *stop = FindLineEnd(p, end);
+    while (in_header_ && p < end) {
+        // The header block goes on as it is, as formatting left it.
         uint32_t kind = NEWLINE_NONE;
-        const char *next = PassLineEnd(stop, end, &kind);
-        if (in_header_) {
-            // The header block goes on as it is, as formatting left it.
-            const auto length = static_cast<size_t>(next - p);
-            if (!header_.Append(p, length)) return Fail(Status::kNoMemory);
-            if (EndsHeader(length)) {
-                if (!out_.Append(header_.data(), header_.size())) return Fail(Status::kNoMemory);
-                header_.Free();
-                in_header_ = false;
-            }
-            ++lines_;
-            p = next;
-            continue;
+        const char *next = PassLineEnd(FindLineEnd(p, end), end, &kind);
+        const auto length = static_cast<size_t>(next - p);
+        if (!header_.Append(p, length)) return Fail(Status::kNoMemory);
+        if (EndsHeader(length)) {
+            if (!out_.Append(header_.data(), header_.size())) return Fail(Status::kNoMemory);
+            header_.Free();
+            in_header_ = false;
         }
-        const Status status = Line(p, stop, next);
-        if (status != Status::kOk) return status;
         ++lines_;
         p = next;
+    }
+    return p < end ? Body(p, end) : Status::kOk;
+}
+
+// Whole lines of the body.
+Status Binder::Body(const char *p, const char *end) {
+    if (queue_ == nullptr) return Inline(p, end, false, &p);
+    if (few_ && !inline_) {
+        // Few lines (a slow writer's): bound here, at once.
+        const Status status = Drain();
+        if (status != Status::kOk) return status;
+        inline_ = true;
+    }
+    while (p < end) {
+        if (inline_) {
+            // Inside the lines between two places where a block surely
+            // begins, bound here: on to the next such place.
+            const Status status = Inline(p, end, true, &p);
+            if (status != Status::kOk) return status;
+            if (p < end) {
+                // The line end before it goes ahead of the pieces to come.
+                inline_ = false;
+                if (!worker_->EndBlock(&out_)) return Fail(Status::kNoMemory);
+            }
+            continue;
+        }
+        const size_t held = held_ != nullptr ? held_->text.size() : 0;
+        const auto length = static_cast<size_t>(end - p);
+        const size_t need = held < kPieceBytes ? kPieceBytes - held : 0;
+        const char *cut = need < length ? NextStart(p + need, end, p + (kHeldBytes - held)) : nullptr;
+        if (cut != nullptr) {
+            const Status status = Hold(p, cut);
+            if (status != Status::kOk) return status;
+            if (queue_->full()) {
+                const Status delivered = Deliver(PieceQueue::Wait::kOne);
+                if (delivered != Status::kOk) return delivered;
+            }
+            queue_->Submit(std::move(held_));
+            p = cut;
+        } else if (held + length > kHeldBytes) {
+            // No empty line for long: the lines are bound here.
+            const Status status = Drain();
+            if (status != Status::kOk) return status;
+            inline_ = true;
+        } else {
+            const Status status = Hold(p, end);
+            if (status != Status::kOk) return status;
+            p = end;
+        }
+    }
+    return Status::kOk;
+}
+
+// Binds [p, end) here, as far as the next place where a block surely
+// begins with stop_at_start; *stopped tells where it stopped.
+Status Binder::Inline(const char *p, const char *end, bool stop_at_start, const char **stopped) {
+    while (p < end) {
+        // A stretch at a time, so that the output is handed on as it grows.
+        const char *stop = end;
+        if (static_cast<size_t>(end - p) > kOutBytes) {
+            uint32_t kind = NEWLINE_NONE;
+            stop = PassLineEnd(FindLineEnd(p + kOutBytes, end), end, &kind);
+        }
+        const char *reached = worker_->Lines(p, stop, stop_at_start, &out_, &lines_);
+        if (reached == nullptr) return Fail(Status::kNoMemory);
         if (out_.size() >= kOutBytes && FlushOut() != Status::kOk) return problem_.status;
+        p = reached;
+        if (reached < stop) break;
     }
+    *stopped = p;
     return Status::kOk;
 }
 
-size_t Binder::BlankAt(const char *p, const char *stop) const {
-    const uint32_t sub_styles = rules_->records.indent.sub_styles;
-    if (image_ != nullptr) return Utf8BlankLength(rules_->alphabet->data(), sub_styles, p, stop);
-    return Cp932BlankLength(rules_->cp, sub_styles, p);
-}
-
-// The measured character of line whose bytes begin at p (a character
-// boundary: behind the prefix and the blanks taken off).
-const char *Binder::MeasuredAt(const BlockLine &line, const char *p) const {
-    if (line.image == nullptr) return p;
-    const auto byte = static_cast<uint32_t>(p - line.bytes);
-    const uint32_t *offsets = line.image->offsets();
-    size_t i = 0;
-    while (i < line.image->length() && (offsets[i] == text::LineImage::kTrail || offsets[i] < byte)) ++i;
-    return line.text + i;
-}
-
-// The traits of a line's last character (its cluster's first code point).
-jlreq::Traits Binder::LastTraits(const BlockLine &line) const {
-    const char *last = line.stop - 1;
-    if (line.stop - line.text >= 2 && StartsDoubleByte(rules_->cp, line.text, line.stop - 2)) last = line.stop - 2;
-    return measure_->TraitsAt(line, last);
-}
-
-// One line [p, stop) with its line end [stop, next); *stop is readable.
-Status Binder::Line(const char *p, const char *stop, const char *next) {
-    BlockLine line{p, stop, p, nullptr};
-    if (image_ != nullptr) {
-        if (!image_->Build(p, static_cast<size_t>(stop - p))) return Fail(Status::kNoMemory);
-        line = BlockLine{image_->text(), image_->text() + image_->length(), p, image_.get()};
-    }
-    if (ends_->Starts(line)) {
-        // The block before ends, with the line end of its last line.
-        if (!out_.Append(line_end_, line_end_length_)) return Fail(Status::kNoMemory);
-        if (!ends_->Open(line)) return Fail(Status::kNoMemory);
-        strip_ = StripsBlanks(rules_->records.indent, ends_->flags());
-    } else {
-        const size_t prefix = ends_->prefix_bytes_length();
-        if (static_cast<size_t>(stop - p) >= prefix && std::memcmp(p, ends_->prefix_bytes(), prefix) == 0) {
-            p += prefix;
-        }
-        for (size_t blank; strip_ && p < stop && (blank = BlankAt(p, stop)) != 0;) p += blank;
-        // Folding by the Japanese rules dropped a space between two narrow
-        // characters (as tools that fold English do): it comes back.
-        if (measure_ != nullptr && p < stop &&
-            jlreq::JoinAcross(last_traits_, measure_->TraitsAt(line, MeasuredAt(line, p))) ==
-                jlreq::SegmentJoin::kSpace &&
-            !out_.Append(" ", 1)) {
-            return Fail(Status::kNoMemory);
-        }
-    }
-    ends_->Pass(line);
-    if (measure_ != nullptr && line.stop > line.text) last_traits_ = LastTraits(line);
-    if (!out_.Append(p, static_cast<size_t>(stop - p))) return Fail(Status::kNoMemory);
-    line_end_length_ = static_cast<size_t>(next - stop);
-    std::memcpy(line_end_, stop, line_end_length_);
+// Adds [p, end) to the lines held for the next piece.
+Status Binder::Hold(const char *p, const char *end) {
+    if (held_ == nullptr) held_.reset(new (std::nothrow) Piece);
+    if (held_ == nullptr || !held_->text.Append(p, static_cast<size_t>(end - p))) return Fail(Status::kNoMemory);
     return Status::kOk;
+}
+
+// Finished pieces go behind what is bound here, in input order.
+Status Binder::Deliver(PieceQueue::Wait wait) {
+    if (queue_ == nullptr) return Status::kOk;
+    Status status = problem_.status;
+    queue_->Drain(wait, [&](Piece &piece) {
+        if (status != Status::kOk) return;  // after a failure the rest is dropped
+        if (piece.result != FoldResult::kDone) {
+            status = Fail(Status::kNoMemory);
+            return;
+        }
+        lines_ += piece.notes.lines;
+        // A piece's output goes on as it is, behind what waits before it.
+        status = FlushOut();
+        if (status == Status::kOk && !piece.out.empty() && !output_->Write(piece.out.data(), piece.out.size())) {
+            status = Fail(Status::kSink);
+        }
+    });
+    if (status == Status::kOk && out_.size() >= kOutBytes) status = FlushOut();
+    return status;
+}
+
+// Every whole line read so far is bound: the pieces are waited for, and
+// the lines held for the next one are bound here, which goes on binding
+// until the next place where a block surely begins.
+Status Binder::Drain() {
+    Status status = Deliver(PieceQueue::Wait::kAll);
+    if (status != Status::kOk || held_ == nullptr || held_->text.empty()) return status;
+    std::unique_ptr<Piece> held = std::move(held_);
+    const char *p = held->text.data();
+    status = Inline(p, p + held->text.size(), false, &p);
+    inline_ = true;
+    return status;
 }
 
 // The whole text as one block, bound by the library's binding; a block's
@@ -258,12 +324,14 @@ Status Binder::Finish() {
         status = Lines(pending_.data(), pending_.data() + settled);
         pending_.Consume(settled);
         if (status == Status::kOk && in_header_) status = EndHeader();
+        if (status == Status::kOk) status = Drain();
         const char *last = pending_.Terminated();
         if (status == Status::kOk && last == nullptr) status = Fail(Status::kNoMemory);
-        if (status == Status::kOk && !pending_.empty()) {
-            status = Line(last, last + pending_.size(), last + pending_.size());
+        if (status == Status::kOk && !pending_.empty() &&
+            !worker_->Line(last, last + pending_.size(), last + pending_.size(), &out_)) {
+            status = Fail(Status::kNoMemory);
         }
-        if (status == Status::kOk && !out_.Append(line_end_, line_end_length_)) status = Fail(Status::kNoMemory);
+        if (status == Status::kOk && !worker_->EndBlock(&out_)) status = Fail(Status::kNoMemory);
     }
     if (status == Status::kSink) return status;
     const Status flushed = FlushOut();
@@ -291,6 +359,8 @@ Status Binder::EndHeader() {
 
 // A NUL byte ends the stream; its place is counted in characters of its line.
 Status Binder::FailAtNul() {
+    const Status drained = Drain();  // the lines before it are bound and counted
+    if (drained != Status::kOk) return drained;
     uint64_t line = lines_ + 1;
     const char *p = pending_.data();
     const char *end = p + pending_.size();

@@ -2,19 +2,19 @@
 // joins each block of lines that folding made of one logical line back into
 // one, handing each on as its lines come. Where a block ends is decided line
 // by line (paragraph/block_end.h); with whole, the text is one block, bound
-// as the library's BindLines binds it.
+// as the library's BindLines binds it. With threads, runs of lines that
+// begin right behind an empty line are bound as pieces on workers.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 
+#include "engine/bind_worker.h"
 #include "engine/formatter.h"
+#include "engine/piece_queue.h"
 #include "engine/stream_rules.h"
-#include "format/jlreq_measure.h"
-#include "paragraph/block_end.h"
 #include "text/byte_buffer.h"
-#include "text/line_image.h"
 
 namespace lumo::engine {
 
@@ -24,6 +24,7 @@ struct BinderSetup {
     bool whole = false;           // the whole text is one block
     bool byte_order_mark = true;  // a UTF-8 text's byte order mark is kept apart from its first line
     bool keep_header = true;      // a header block (the settings') goes on as it is, as formatting left it
+    unsigned threads = 1;         // 2 or more: pieces of lines are bound on that many workers
 };
 
 class Binder {
@@ -46,33 +47,30 @@ private:
     Status Take(const char *bytes, size_t length);
     Status Start();
     Status Lines(const char *p, const char *end);
-    Status Line(const char *p, const char *stop, const char *next);
+    Status Body(const char *p, const char *end);
+    Status Inline(const char *p, const char *end, bool stop_at_start, const char **stopped);
+    Status Hold(const char *p, const char *end);
+    Status Deliver(PieceQueue::Wait wait);
+    Status Drain();
     Status BindWhole();
     bool EndsHeader(size_t length);
     Status EndHeader();
     Status FailAtNul();
     Status Fail(Status status, uint64_t line = 0, uint64_t column = 0);
     Status FlushOut();
-    size_t BlankAt(const char *p, const char *stop) const;
-    const char *MeasuredAt(const BlockLine &line, const char *p) const;
-    jlreq::Traits LastTraits(const BlockLine &line) const;
 
     const BinderSetup setup_;
     StreamOutput *output_;
     std::unique_ptr<const StreamRules> rules_;
-    std::unique_ptr<JlreqCodes> codes_;      // with the Japanese rules: each code's traits
-    std::unique_ptr<JlreqMeasure> measure_;  // and the measure over them
-    std::unique_ptr<BlockRules> block_rules_;
-    std::unique_ptr<BlockEnds> ends_;
-    std::unique_ptr<text::LineImage> image_;  // UTF-8 text only
+    std::unique_ptr<BindWorker> worker_;  // the lines bound on this thread
+    std::unique_ptr<PieceQueue> queue_;   // with threads
+    std::unique_ptr<Piece> held_;         // lines from where a block surely begins, not yet a piece
+    bool inline_ = false;     // the worker here is inside the lines between two such places
+    bool few_ = false;        // the last part fed was short: its lines are bound here at once
     ByteBuffer pending_;  // the bytes behind the last whole line (with whole: the text)
     ByteBuffer out_;
-    char line_end_[2] = {};   // the line end of the last line, which ends its block unless the next continues it
-    size_t line_end_length_ = 0;
     ByteBuffer header_;       // the lines that may still be a header block
     bool in_header_ = false;  // they may
-    bool strip_ = false;      // the open block's lines lose their leading blanks
-    jlreq::Traits last_traits_ = 0;  // of the last line's last character, with the Japanese rules
     bool started_ = false;    // the byte order mark is decided
     bool finished_ = false;
     uint64_t lines_ = 0;

@@ -23,6 +23,20 @@ constexpr size_t kInlineBytes = size_t{32} << 10;  // lines folded here between 
 constexpr char kBom[] = "\xEF\xBB\xBF";
 constexpr size_t kBomBytes = 3;
 
+// A worker's folding of a piece.
+class FoldWork final : public PieceWork {
+public:
+    FoldWork(const StreamRules &rules, const LinePolicy &policy) : worker_(rules, policy) {}
+    void Work(Piece &piece) override {
+        uint32_t kind = piece.kind_before;
+        piece.result = worker_.FoldLines(piece.text.data(), piece.text.data() + piece.text.size(), &kind, &piece.out,
+                                         &piece.notes);
+    }
+
+private:
+    LineWorker worker_;
+};
+
 // The line end of the last line of [p, end), which ends behind one.
 uint32_t LastKind(const char *p, const char *end) {
     if (end[-1] == '\r') return NEWLINE_CR;
@@ -46,7 +60,11 @@ std::unique_ptr<Formatter> Formatter::Make(const FormatterSetup &setup, StreamOu
     // Room for the output of many lines at once, so that a text of many
     // lines takes no more allocations than one of a few.
     if (!formatter->out_.Reserve(2 * kOutBytes)) return nullptr;
-    if (setup.threads > 1) formatter->queue_ = PieceQueue::Make(*formatter->rules_, setup.lines, setup.threads);
+    if (setup.threads > 1) {
+        const StreamRules &own = *formatter->rules_;
+        formatter->queue_ = PieceQueue::Make(
+            [&] { return std::unique_ptr<PieceWork>(new FoldWork(own, setup.lines)); }, setup.threads);
+    }
     return formatter;
 }
 

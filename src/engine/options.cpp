@@ -143,6 +143,7 @@ bool BindSetupOf(const lumo_options &o, BinderSetup *setup, int *code, std::stri
     setup->fold_column = o.fold;
     setup->whole = o.whole != 0;
     setup->byte_order_mark = true;
+    setup->threads = o.threads;
     return true;
 }
 

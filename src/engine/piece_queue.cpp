@@ -1,7 +1,7 @@
 // The workers take the oldest piece nobody has taken yet; the stream's
-// thread takes finished pieces off the front. A worker that cannot fold a
-// piece (no memory) marks it failed instead of throwing: nothing may leave
-// a thread as an exception.
+// thread takes finished pieces off the front. A worker that cannot work on
+// a piece (no memory) marks it failed instead of throwing: nothing may
+// leave a thread as an exception.
 #include "engine/piece_queue.h"
 
 #include <deque>
@@ -25,7 +25,6 @@ namespace lumo::engine {
 #if LUMOTEXT_THREADS
 
 struct PieceQueue::State {
-    State(const StreamRules &rules_in, const LinePolicy &policy_in) : rules(rules_in), policy(policy_in) {}
 
     struct Entry {
         std::unique_ptr<Piece> piece;
@@ -33,41 +32,41 @@ struct PieceQueue::State {
         bool done = false;
     };
 
-    const StreamRules &rules;
-    const LinePolicy policy;
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<Entry> queue;
     size_t capacity = 3;
     bool stop = false;
+    std::vector<std::unique_ptr<PieceWork>> works;  // one for each worker
+    std::unique_ptr<PieceWork> helper;              // the stream's thread's, while it waits
     std::vector<std::thread> workers;
 
-    void Work() {
-        LineWorker worker(rules, policy);
+    void Work(PieceWork *work) {
+        std::unique_lock<std::mutex> lock(mutex);
         for (;;) {
-            Piece *piece = nullptr;
-            {
-                std::unique_lock<std::mutex> lock(mutex);
-                changed.wait(lock, [&] { return stop || Untaken() != nullptr; });
-                if (stop) return;
-                Entry *entry = Untaken();
-                entry->taken = true;
-                piece = entry->piece.get();
-            }
-            try {
-                uint32_t kind = piece->kind_before;
-                piece->result = worker.FoldLines(piece->text.data(), piece->text.data() + piece->text.size(), &kind,
-                                                 &piece->out, &piece->notes);
-            } catch (const std::bad_alloc &) {
-                piece->result = FoldResult::kNoMemory;
-            }
-            piece->text.Free();  // its memory goes at once
-            std::lock_guard<std::mutex> lock(mutex);
-            for (Entry &entry : queue) {
-                if (entry.piece.get() == piece) entry.done = true;
-            }
-            changed.notify_all();
+            changed.wait(lock, [&] { return stop || Untaken() != nullptr; });
+            if (stop) return;
+            Run(work, lock);
         }
+    }
+
+    // Works on the oldest piece nobody has taken, the lock let go meanwhile.
+    void Run(PieceWork *work, std::unique_lock<std::mutex> &lock) {
+        Entry *entry = Untaken();
+        entry->taken = true;
+        Piece *piece = entry->piece.get();
+        lock.unlock();
+        try {
+            work->Work(*piece);
+        } catch (const std::bad_alloc &) {
+            piece->result = FoldResult::kNoMemory;
+        }
+        piece->text.Free();  // its memory goes at once
+        lock.lock();
+        for (Entry &each : queue) {
+            if (each.piece.get() == piece) each.done = true;
+        }
+        changed.notify_all();
     }
 
     Entry *Untaken() {
@@ -89,16 +88,22 @@ PieceQueue::~PieceQueue() {
     for (std::thread &worker : state_->workers) worker.join();
 }
 
-std::unique_ptr<PieceQueue> PieceQueue::Make(const StreamRules &rules, const LinePolicy &policy,
-                                             unsigned workers) {
-    std::unique_ptr<State> state(new (std::nothrow) State(rules, policy));
+std::unique_ptr<PieceQueue> PieceQueue::Make(const std::function<std::unique_ptr<PieceWork>()> &make,
+                                             unsigned workers, bool helps) {
+    std::unique_ptr<State> state(new (std::nothrow) State);
     if (state == nullptr) return nullptr;
     state->capacity = 2 * workers + 1;
     std::unique_ptr<PieceQueue> queue(new (std::nothrow) PieceQueue(std::move(state)));
     if (queue == nullptr) return nullptr;
     State *shared = queue->state_.get();
     try {
-        for (unsigned i = 0; i < workers; ++i) shared->workers.emplace_back([shared] { shared->Work(); });
+        for (unsigned i = 0; i < workers; ++i) shared->works.push_back(make());
+        if (helps && (shared->helper = make()) == nullptr) return nullptr;
+        for (unsigned i = 0; i < workers; ++i) {
+            PieceWork *work = shared->works[i].get();
+            if (work == nullptr) return nullptr;
+            shared->workers.emplace_back([shared, work] { shared->Work(work); });
+        }
     } catch (const std::exception &) {  // no thread (std::system_error) or no memory
         return nullptr;  // the destructor stops the workers that did start
     }
@@ -109,11 +114,15 @@ bool PieceQueue::Submit(const char *p, const char *end, uint32_t kind_before) {
     std::unique_ptr<Piece> piece(new (std::nothrow) Piece);
     if (piece == nullptr || !piece->text.Append(p, static_cast<size_t>(end - p))) return false;
     piece->kind_before = kind_before;
+    Submit(std::move(piece));
+    return true;
+}
+
+void PieceQueue::Submit(std::unique_ptr<Piece> piece) {
     State &s = *state_;
     std::lock_guard<std::mutex> lock(s.mutex);
     s.queue.push_back({std::move(piece), false, false});
     s.changed.notify_all();
-    return true;
 }
 
 bool PieceQueue::full() const {
@@ -128,7 +137,15 @@ void PieceQueue::Drain(Wait wait, const std::function<void(Piece &)> &take) {
         {
             std::unique_lock<std::mutex> lock(s.mutex);
             if (wait == Wait::kAll || (wait == Wait::kOne && first)) {
-                s.changed.wait(lock, [&] { return s.queue.empty() || s.queue.front().done; });
+                // While the oldest piece is not done, this thread works on
+                // one that no worker has taken yet, if it helps.
+                while (!s.queue.empty() && !s.queue.front().done) {
+                    if (s.helper != nullptr && s.Untaken() != nullptr) {
+                        s.Run(s.helper.get(), lock);
+                    } else {
+                        s.changed.wait(lock);
+                    }
+                }
             }
             if (s.queue.empty() || !s.queue.front().done) return;
             piece = std::move(s.queue.front().piece);
@@ -143,8 +160,11 @@ void PieceQueue::Drain(Wait wait, const std::function<void(Piece &)> &take) {
 struct PieceQueue::State {};
 PieceQueue::PieceQueue(std::unique_ptr<State> state) : state_(std::move(state)) {}
 PieceQueue::~PieceQueue() = default;
-std::unique_ptr<PieceQueue> PieceQueue::Make(const StreamRules &, const LinePolicy &, unsigned) { return nullptr; }
+std::unique_ptr<PieceQueue> PieceQueue::Make(const std::function<std::unique_ptr<PieceWork>()> &, unsigned, bool) {
+    return nullptr;
+}
 bool PieceQueue::Submit(const char *, const char *, uint32_t) { return false; }
+void PieceQueue::Submit(std::unique_ptr<Piece>) {}
 bool PieceQueue::full() const { return false; }
 void PieceQueue::Drain(Wait, const std::function<void(Piece &)> &) {}
 

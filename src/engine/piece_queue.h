@@ -1,6 +1,6 @@
-// Folding a stream's lines on more than one thread: runs of whole lines
-// (pieces) are copied into a queue, folded by workers each with a line
-// worker of its own, and handed back in input order on the stream's own
+// Working on a stream's lines on more than one thread: runs of whole lines
+// (pieces) are copied into a queue, folded or bound by workers each with
+// state of its own, and handed back in input order on the stream's own
 // thread, so that the output is what one thread gives.
 #pragma once
 
@@ -10,12 +10,12 @@
 #include <memory>
 
 #include "engine/line_worker.h"
-#include "engine/stream_rules.h"
 #include "text/byte_buffer.h"
 
 namespace lumo::engine {
 
-// One piece: its lines, and what folding them gave.
+// One piece: its lines, and what working on them gave (the lines passed,
+// kNoMemory when memory ran out).
 struct Piece {
     ByteBuffer text;
     uint32_t kind_before = NEWLINE_NONE;  // the line end in force before it
@@ -24,16 +24,28 @@ struct Piece {
     FoldResult result = FoldResult::kDone;
 };
 
+// What one worker does to a piece, with state of its own. Running out of
+// memory may throw std::bad_alloc: the piece is then marked kNoMemory.
+class PieceWork {
+public:
+    virtual ~PieceWork() = default;
+    virtual void Work(Piece &piece) = 0;
+};
+
 class PieceQueue {
 public:
-    // A queue with its workers; nullptr when this build or the system
-    // cannot start threads, or memory ran out.
-    static std::unique_ptr<PieceQueue> Make(const StreamRules &rules, const LinePolicy &policy, unsigned workers);
+    // A queue with workers, each with the work that make gives (called here,
+    // once for each); nullptr when this build or the system cannot start
+    // threads, or memory ran out. With helps, the stream's thread has work
+    // of its own too, and works on pieces while it waits for one.
+    static std::unique_ptr<PieceQueue> Make(const std::function<std::unique_ptr<PieceWork>()> &make,
+                                            unsigned workers, bool helps = false);
     ~PieceQueue();
 
-    // Queues a copy of the whole lines [p, end). False when memory ran out.
-    // Drain before, while the queue is full.
+    // Queues a copy of the whole lines [p, end), or a piece filled already.
+    // False when memory ran out. Drain before, while the queue is full.
     bool Submit(const char *p, const char *end, uint32_t kind_before);
+    void Submit(std::unique_ptr<Piece> piece);
     bool full() const;
 
     // Hands finished pieces to take in input order: those finished now, and

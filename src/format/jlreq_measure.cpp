@@ -41,6 +41,7 @@ bool JlreqMeasure::Fits(uint64_t width, const BlockLine &line, const char *rest,
         }
         column = *p == '\t' ? AfterTab(column, tab_width_) : column + cp_.CharLength(p);
         if (!spaced && jlreq::KindOf(traits) != jlreq::trait::kSpace) run_end = column;
+        if (run_end > fold_column) return false;  // it only grows
     }
     return run_end <= fold_column;
 }

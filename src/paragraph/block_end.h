@@ -83,11 +83,41 @@ private:
         size_t prefix_length;  // as measured
     };
     Head Classify(const char *text, const char *stop);
+    bool Plain(const char *text, const char *stop, size_t taken) const;
+    size_t KeyLength(const char *text, const char *stop) const;
     bool BeginsWithPrefix(const BlockLine &line) const;
     bool ClassicFits(const char *rest, const char *stop) const;
 
     const BlockRules rules_;
     IndentSettings scratch_;  // the copy that classification may change
+    // Whether a head's first character alone can tell that classification
+    // finds nothing there (the settings read no speaker's name, no name
+    // before a quote, no fixed column), and the first bytes of the indent
+    // strings, which a head must begin with to take one.
+    bool quick_ = false;
+    bool first_bytes_[256] = {};
+    // Heads learnt: with the settings above and no indent strings, what
+    // classification makes of a head depends only on its bytes up to the
+    // first character of none of the sets it takes runs of (the key), so a
+    // head seen once is not classified again. takes_ holds those sets'
+    // codes; learnt_ is a small table of keys, one place for each hash.
+    static constexpr size_t kKeyBytes = 32;
+    struct Learnt {
+        uint32_t flags = 0;
+        uint8_t key_length = kKeyBytes + 1;  // none
+        bool ended = false;                  // the head ended at its key's end
+        uint8_t prefix_length = 0;
+        char key[kKeyBytes];
+        char prefix[kKeyBytes + 1];
+    };
+    bool learns_ = false;
+    uint64_t takes_[0x10000 / 64] = {};
+    Learnt learnt_[1024];
+    // The last head classified, which Open takes again when Starts
+    // classified the same (a block without a prefix).
+    const char *classified_text_ = nullptr;
+    const char *classified_stop_ = nullptr;
+    Head classified_{0, 0};
     LineJob job_{};
     char line_[1024 + 1];     // the head of the line being classified, NUL behind it
     char prefix_[LUMO_PREFIX_BYTES];  // the open block's prefix, as measured

@@ -289,5 +289,53 @@ TEST(EncodingFitPieces, ACharacterCutAtTheEndIsNoStrayByte) {
     }
 }
 
+// Checking a decided text a run at a time finds what the full walk finds:
+// the same stray bytes, misfit and places, and as many characters, for
+// texts with stray bytes, line ends of every kind and characters whose
+// bytes are cut at the pieces' ends.
+TEST(EncodingFitPieces, CheckingFindsWhatTheFullWalkFinds) {
+    std::mt19937 random(17);
+    for (int round = 0; round < 300; ++round) {
+        const Encoding encoding = round % 2 == 0 ? Encoding::kUtf8 : Encoding::kShiftJis;
+        static const char *const kUtf8Bits[] = {"あ", "星", "é", "😀", "\xE0\xA4\x80", "\xED\x9F\xBF", "\xF4\x8F\xBF\xBF",
+                                                "a", "\r", "\n", "\r\n", "\x1B", "\xFF", "\xE3\x81", "\x80"};
+        static const char *const kSjisBits[] = {"\x82\xA0", "\x90\xAF", "\xB1", "\x81\x40", "\xFC\xFC", "a",  "\r",
+                                                "\n",        "\r\n",      "\x1B", "\x80",     "\xA0",     "\xFD", "\x82"};
+        std::string text = encoding == Encoding::kUtf8 ? "あ" : "\x82\xA0";  // the evidence that decided
+        const size_t bits = 1 + random() % 400;
+        const bool strays = random() % 3 != 0;
+        for (size_t i = 0; i < bits; ++i) {
+            size_t pick = random() % 15;
+            if (!strays) pick = random() % 7;
+            text += encoding == Encoding::kUtf8 ? kUtf8Bits[pick] : kSjisBits[std::min<size_t>(pick, 13)];
+        }
+        EncodingFit walked(encoding);
+        EncodingFit checked(encoding);
+        checked.CheckOnly();
+        const size_t max_piece = 1 + random() % 64;
+        for (const std::string &piece : RandomPieces(text, &random, max_piece)) {
+            walked.Feed(piece);
+            checked.Feed(piece);
+        }
+        walked.Finish();
+        checked.Finish();
+        SCOPED_TRACE(std::string(EncodingName(encoding)) + ", round " + std::to_string(round));
+        EXPECT_EQ(checked.counts().strays, walked.counts().strays);
+        EXPECT_EQ(checked.counts().Characters(), walked.counts().Characters());
+        EXPECT_EQ(checked.Acceptable(), walked.Acceptable());
+        EXPECT_EQ(checked.misfit().at.line, walked.misfit().at.line);
+        EXPECT_EQ(checked.misfit().at.column, walked.misfit().at.column);
+        EXPECT_EQ(checked.misfit().byte, walked.misfit().byte);
+        EXPECT_EQ(checked.first_stray().at.line, walked.first_stray().at.line);
+        EXPECT_EQ(checked.first_stray().at.column, walked.first_stray().at.column);
+        // One more stray byte lands at the same place in both.
+        walked.Feed("\xFF");
+        checked.Feed("\xFF");
+        walked.Finish();
+        checked.Finish();
+        EXPECT_EQ(checked.counts().strays, walked.counts().strays);
+    }
+}
+
 }  // namespace
 }  // namespace lumo::cli
