@@ -9,7 +9,6 @@
 #include "file_io.h"
 
 #ifdef __GLIBC__
-#include <malloc.h>
 #endif
 
 int main(int argc, char **argv) {
@@ -17,12 +16,6 @@ int main(int argc, char **argv) {
     // A closed pipe ends the tool as it ends any filter, even when the
     // parent left SIGPIPE ignored.
     std::signal(SIGPIPE, SIG_DFL);
-#endif
-#ifdef __GLIBC__
-    // The pieces of a text are allocated and freed by the megabyte; glibc
-    // would raise its threshold for mapping them on its own and then keep
-    // what they freed, so that the tool's footprint grew with the text.
-    mallopt(M_MMAP_THRESHOLD, 128 * 1024);
 #endif
     lumo::cli::UseBinaryMode(stdin);
     lumo::cli::UseBinaryMode(stdout);

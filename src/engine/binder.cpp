@@ -253,7 +253,7 @@ Status Binder::Inline(const char *p, const char *end, bool stop_at_start, const 
 
 // Adds [p, end) to the lines held for the next piece.
 Status Binder::Hold(const char *p, const char *end) {
-    if (held_ == nullptr) held_.reset(new (std::nothrow) Piece);
+    if (held_ == nullptr) held_ = queue_->Spare();
     if (held_ == nullptr || !held_->text.Append(p, static_cast<size_t>(end - p))) return Fail(Status::kNoMemory);
     return Status::kOk;
 }

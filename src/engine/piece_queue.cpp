@@ -35,6 +35,7 @@ struct PieceQueue::State {
     std::mutex mutex;
     std::condition_variable changed;
     std::deque<Entry> queue;
+    std::vector<std::unique_ptr<Piece>> spares;  // handed back, their buffers kept
     size_t capacity = 3;
     bool stop = false;
     std::vector<std::unique_ptr<PieceWork>> works;  // one for each worker
@@ -61,7 +62,6 @@ struct PieceQueue::State {
         } catch (const std::bad_alloc &) {
             piece->result = FoldResult::kNoMemory;
         }
-        piece->text.Free();  // its memory goes at once
         lock.lock();
         for (Entry &each : queue) {
             if (each.piece.get() == piece) each.done = true;
@@ -110,8 +110,20 @@ std::unique_ptr<PieceQueue> PieceQueue::Make(const std::function<std::unique_ptr
     return queue;
 }
 
+std::unique_ptr<Piece> PieceQueue::Spare() {
+    {
+        std::lock_guard<std::mutex> lock(state_->mutex);
+        if (!state_->spares.empty()) {
+            std::unique_ptr<Piece> piece = std::move(state_->spares.back());
+            state_->spares.pop_back();
+            return piece;
+        }
+    }
+    return std::unique_ptr<Piece>(new (std::nothrow) Piece);
+}
+
 bool PieceQueue::Submit(const char *p, const char *end, uint32_t kind_before) {
-    std::unique_ptr<Piece> piece(new (std::nothrow) Piece);
+    std::unique_ptr<Piece> piece = Spare();
     if (piece == nullptr || !piece->text.Append(p, static_cast<size_t>(end - p))) return false;
     piece->kind_before = kind_before;
     Submit(std::move(piece));
@@ -152,6 +164,14 @@ void PieceQueue::Drain(Wait wait, const std::function<void(Piece &)> &take) {
             s.queue.pop_front();
         }
         take(*piece);
+        piece->text.Clear();
+        piece->out.Clear();
+        piece->notes = LineNotes();
+        piece->kind_before = NEWLINE_NONE;
+        piece->result = FoldResult::kDone;
+        std::lock_guard<std::mutex> lock(s.mutex);
+        // As many as can be on their way at once, and the one being filled.
+        if (s.spares.size() <= s.capacity) s.spares.push_back(std::move(piece));
     }
 }
 
@@ -163,6 +183,7 @@ PieceQueue::~PieceQueue() = default;
 std::unique_ptr<PieceQueue> PieceQueue::Make(const std::function<std::unique_ptr<PieceWork>()> &, unsigned, bool) {
     return nullptr;
 }
+std::unique_ptr<Piece> PieceQueue::Spare() { return nullptr; }
 bool PieceQueue::Submit(const char *, const char *, uint32_t) { return false; }
 void PieceQueue::Submit(std::unique_ptr<Piece>) {}
 bool PieceQueue::full() const { return false; }

@@ -42,6 +42,11 @@ public:
                                             unsigned workers, bool helps = false);
     ~PieceQueue();
 
+    // An empty piece to fill, one handed back before if there is one: the
+    // pieces' buffers are reused, so that a long text costs no memory from
+    // the system piece by piece; nullptr when memory ran out.
+    std::unique_ptr<Piece> Spare();
+
     // Queues a copy of the whole lines [p, end), or a piece filled already.
     // False when memory ran out. Drain before, while the queue is full.
     bool Submit(const char *p, const char *end, uint32_t kind_before);
@@ -50,7 +55,7 @@ public:
 
     // Hands finished pieces to take in input order: those finished now, and
     // first waiting for the oldest one (kOne) or for all (kAll). take may not
-    // keep the piece.
+    // keep the piece: it is kept for Spare.
     enum class Wait { kNone, kOne, kAll };
     void Drain(Wait wait, const std::function<void(Piece &)> &take);
 
