@@ -229,26 +229,54 @@ Status Formatter::Settled(const char *p, const char *end) {
     return Body(p, end);
 }
 
+// Whole lines go to the workers in pieces, gathered from as many feeds as
+// it takes (a pipe gives 64 KiB at a time).
 Status Formatter::Body(const char *p, const char *end) {
     if (p == end) return Status::kOk;
-    if (queue_ == nullptr || static_cast<size_t>(end - p) < kThreadedBytes) {
-        const Status status = Deliver(PieceQueue::Wait::kAll);
-        return status == Status::kOk ? FoldInline(p, end) : status;
-    }
+    if (queue_ == nullptr) return FoldInline(p, end);
     while (p < end) {
+        const size_t held = gathered_ != nullptr ? gathered_->text.size() : 0;
         const char *stop = end;
-        if (static_cast<size_t>(end - p) > kPieceBytes) {
+        if (held + static_cast<size_t>(end - p) > kPieceBytes) {
             uint32_t kind = NEWLINE_NONE;
-            stop = PassLineEnd(FindLineEnd(p + kPieceBytes, end), end, &kind);
+            stop = PassLineEnd(FindLineEnd(p + (kPieceBytes - held), end), end, &kind);
         }
-        if (queue_->full()) {
-            const Status status = Deliver(PieceQueue::Wait::kOne);
-            if (status != Status::kOk) return status;
+        if (gathered_ == nullptr) {
+            gathered_ = queue_->Spare();
+            // Room for a piece at once: grown feed by feed, it would end up
+            // half as large again.
+            if (gathered_ == nullptr || !gathered_->text.Reserve(kPieceBytes + kThreadedBytes)) {
+                return Fail(Status::kNoMemory);
+            }
+            gathered_->kind_before = kind_;
         }
-        if (!queue_->Submit(p, stop, kind_)) return Fail(Status::kNoMemory);
+        if (!gathered_->text.Append(p, static_cast<size_t>(stop - p))) return Fail(Status::kNoMemory);
         kind_ = LastKind(p, stop);
         p = stop;
+        if (gathered_->text.size() >= kPieceBytes) {
+            const Status status = Release();
+            if (status != Status::kOk) return status;
+        }
     }
+    return Status::kOk;
+}
+
+// The lines gathered for a piece go on: to a worker, or, when they are
+// few (a flush, the end), folded here behind what the workers did.
+Status Formatter::Release() {
+    if (gathered_ == nullptr) return Status::kOk;
+    std::unique_ptr<Piece> piece = std::move(gathered_);
+    if (piece->text.size() < kThreadedBytes) {
+        const Status status = Deliver(PieceQueue::Wait::kAll);
+        if (status != Status::kOk) return status;
+        kind_ = piece->kind_before;
+        return FoldInline(piece->text.data(), piece->text.data() + piece->text.size());
+    }
+    if (queue_->full()) {
+        const Status status = Deliver(PieceQueue::Wait::kOne);
+        if (status != Status::kOk) return status;
+    }
+    queue_->Submit(std::move(piece));
     return Status::kOk;
 }
 
@@ -277,6 +305,10 @@ Status Formatter::FoldInline(const char *p, const char *end) {
 // Finished pieces go behind what is folded here, in input order.
 Status Formatter::Deliver(PieceQueue::Wait wait) {
     if (queue_ == nullptr) return Status::kOk;
+    if (wait == PieceQueue::Wait::kAll && gathered_ != nullptr) {
+        const Status released = Release();
+        if (released != Status::kOk) return released;
+    }
     Status status = problem_.status;
     queue_->Drain(wait, [&](Piece &piece) {
         if (status != Status::kOk) return;  // after a failure the rest is dropped

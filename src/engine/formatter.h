@@ -75,6 +75,7 @@ private:
     Status Settled(const char *p, const char *end);
     Status Body(const char *p, const char *end);
     Status FoldInline(const char *p, const char *end);
+    Status Release();
     Status Deliver(PieceQueue::Wait wait);
     Status LongLine(bool complete, size_t length, bool own_line_end, uint32_t kind);
     Status EndText();
@@ -90,6 +91,7 @@ private:
     std::unique_ptr<const StreamRules> rules_;
     std::unique_ptr<LineWorker> worker_;
     std::unique_ptr<PieceQueue> queue_;
+    std::unique_ptr<Piece> gathered_;  // whole lines fed a few at a time, for the next piece
     ByteBuffer pending_;  // the bytes behind the last whole line
     ByteBuffer out_;      // folded, not yet handed on
     ByteBuffer held_;     // a long line folded so far, until its line end shows

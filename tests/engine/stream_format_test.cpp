@@ -188,5 +188,39 @@ TEST(StreamFormat, WorkersGiveWhatOneThreadGives) {
     }
 }
 
+// Parts of a pipe's size (below what a worker takes at once) are gathered
+// into pieces for the workers: the same bytes, and a flush hands on every
+// whole line fed before it, gathered or not.
+TEST(StreamFormat, SmallPartsGatheredForWorkersAndHandedOnAtAFlush) {
+    std::mt19937 random(11);
+    std::string text;
+    while (text.size() < (size_t{2} << 20)) text += RandomDocument(&random, 50);
+    const LumoRecords records = PresetRecords(2, 30);
+    lumo_options one = Options(&records, LUMO_UTF8, 8);
+    lumo_options two = one;
+    two.threads = 2;
+    const Streamed a = Stream(LUMO_FORMAT, one, text, &random, 0);
+    const Streamed b = Stream(LUMO_FORMAT, two, text, &random, size_t{64} << 10);
+    ASSERT_EQ(b.result, LUMO_OK);
+    ASSERT_TRUE(SameBytes(a.output, b.output));
+
+    // Whole lines up to the last LF of a part fed: all out after the flush.
+    Streamed s;
+    lumo_stream *stream = lumo_stream_new(LUMO_FORMAT, &two, Collect, &s, &s.error);
+    ASSERT_NE(stream, nullptr);
+    const size_t part = size_t{40} << 10;
+    for (size_t at = 0; at + part <= (size_t{1} << 20); at += part) {
+        ASSERT_EQ(lumo_stream_feed(stream, text.data() + at, part, &s.error), LUMO_OK);
+        ASSERT_EQ(lumo_stream_flush(stream, &s.error), LUMO_OK);
+        // A CR as the last byte fed may still be the start of a CR LF.
+        size_t end = text.find_last_of("\r\n", at + part - 1);
+        if (end == at + part - 1 && text[end] == '\r') end = text.find_last_of("\r\n", end - 1);
+        const std::string fed = text.substr(0, end + 1);
+        const Streamed alone = Stream(LUMO_FORMAT, one, fed, &random, 0);
+        ASSERT_TRUE(SameBytes(s.output, alone.output)) << "after " << at + part << " bytes";
+    }
+    lumo_stream_free(stream);
+}
+
 }  // namespace
 }  // namespace lumo_engine_test
