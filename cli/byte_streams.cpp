@@ -30,6 +30,8 @@
 namespace lumo::cli {
 namespace {
 
+constexpr int kPauseMilliseconds = 10;
+
 std::string Quoted(const std::string &path) { return "'" + path + "'"; }
 std::string Reason(int error_number) { return std::strerror(error_number); }
 
@@ -76,8 +78,11 @@ public:
 #ifdef _WIN32
         return true;  // a pipe is read in full pieces there
 #else
+        // A writer that pauses for less than a few milliseconds is still
+        // writing (cat between two writes): only a longer pause counts, or
+        // each would hand the text's folding back to one thread.
         pollfd one{fd_, POLLIN, 0};
-        return poll(&one, 1, 0) > 0;
+        return poll(&one, 1, kPauseMilliseconds) > 0;
 #endif
     }
 

@@ -18,7 +18,8 @@ public:
     // Reads at most size bytes into data: their number, 0 at the end, or -1
     // with *error set ("cannot read 'memo.txt': Is a directory").
     virtual long long Read(char *data, size_t size, std::string *error) = 0;
-    // Whether a Read now would find bytes without waiting for a writer.
+    // Whether a Read now would find bytes without waiting for a writer
+    // that has paused (for more than a few milliseconds).
     virtual bool MoreWaiting() = 0;
 };
 

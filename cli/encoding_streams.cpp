@@ -187,12 +187,13 @@ public:
         : to_(to), found_(std::move(found)), input_name_(std::move(input_name)) {}
 
     bool Write(std::string_view data, std::string *error) override {
-        if (!Convert(data, false, error)) return false;
-        return Pass(error);
+        // UTF-8 and Shift-JIS go on as they are, not copied.
+        if (!Converted(found_->text())) return Pass(data, error);
+        return Convert(data, false, error) && Pass(converted_, error);
     }
 
     bool Commit(std::string *error) override {
-        if (!Convert({}, true, error) || !Pass(error)) return false;
+        if (Converted(found_->text()) && !(Convert({}, true, error) && Pass(converted_, error))) return false;
         const bool ok = to_->Commit(error);
         broken_pipe = to_->broken_pipe;
         return ok;
@@ -202,10 +203,6 @@ private:
     bool Convert(std::string_view data, bool last, std::string *error) {
         converted_.clear();
         const Encoding text = found_->text();
-        if (!Converted(text)) {
-            converted_.assign(data);
-            return true;
-        }
         if (encoder_ == nullptr) {
             encoder_ = TextEncoder::Open(text, found_->style(), error);
             if (encoder_ == nullptr) return false;
@@ -215,9 +212,9 @@ private:
         return false;
     }
 
-    bool Pass(std::string *error) {
-        if (converted_.empty()) return true;
-        const bool ok = to_->Write(converted_, error);
+    bool Pass(std::string_view data, std::string *error) {
+        if (data.empty()) return true;
+        const bool ok = to_->Write(data, error);
         broken_pipe = to_->broken_pipe;
         return ok;
     }

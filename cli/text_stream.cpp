@@ -37,7 +37,7 @@ struct Context {
     }
 };
 
-constexpr size_t kHeldBytes = size_t{1} << 20;
+constexpr size_t kHeldBytes = size_t{256} << 10;
 
 int Put(void *context, const char *bytes, size_t length) {
     auto *c = static_cast<Context *>(context);
