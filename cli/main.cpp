@@ -8,9 +8,6 @@
 #include "command_line.h"
 #include "file_io.h"
 
-#ifdef __GLIBC__
-#endif
-
 int main(int argc, char **argv) {
 #ifdef SIGPIPE
     // A closed pipe ends the tool as it ends any filter, even when the
