@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "engine/byte_order_mark.h"
 #include "paragraph/bind.h"
 #include "paragraph/bind_utf8.h"
 #include "paragraph/header.h"
@@ -18,8 +19,6 @@
 namespace lumo::engine {
 namespace {
 
-constexpr char kBom[] = "\xEF\xBB\xBF";
-constexpr size_t kBomBytes = 3;
 constexpr size_t kOutBytes = size_t{256} << 10;
 constexpr size_t kPieceBytes = size_t{256} << 10;    // the lines one worker takes at a time
 constexpr size_t kThreadedBytes = size_t{64} << 10;  // fewer bytes of lines are bound here at once
@@ -140,13 +139,11 @@ Status Binder::Take(const char *bytes, size_t length) {
 // character.
 Status Binder::Start() {
     const bool utf8 = rules_->encoding == Encoding::kUtf8 && setup_.byte_order_mark;
-    const size_t size = pending_.size();
-    if (!finished_ && utf8 && size < kBomBytes && std::memcmp(pending_.data(), kBom, size) == 0) {
-        return Status::kOk;
-    }
-    if (utf8 && size >= kBomBytes && std::memcmp(pending_.data(), kBom, kBomBytes) == 0) {
-        if (!out_.Append(kBom, kBomBytes)) return Fail(Status::kNoMemory);
-        pending_.Consume(kBomBytes);
+    const MarkAt mark = utf8 ? ByteOrderMarkAt(pending_.data(), pending_.size(), finished_) : MarkAt::kNone;
+    if (mark == MarkAt::kPerhaps) return Status::kOk;
+    if (mark == MarkAt::kWhole) {
+        if (!out_.Append(kByteOrderMark, kByteOrderMarkBytes)) return Fail(Status::kNoMemory);
+        pending_.Consume(kByteOrderMarkBytes);
     }
     started_ = true;
     if (setup_.whole) return Status::kOk;

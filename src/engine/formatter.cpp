@@ -9,6 +9,7 @@
 #include <cstring>
 #include <new>
 
+#include "engine/byte_order_mark.h"
 #include "paragraph/header.h"
 #include "text/line_ends.h"
 
@@ -20,8 +21,6 @@ constexpr size_t kPieceBytes = size_t{256} << 10;  // the lines one worker takes
 constexpr size_t kThreadedBytes = size_t{64} << 10;  // fewer bytes of lines are folded here at once
 constexpr size_t kOutBytes = size_t{64} << 10;     // folded bytes are handed on once this many wait
 constexpr size_t kInlineBytes = size_t{32} << 10;  // lines folded here between two looks at the output
-constexpr char kBom[] = "\xEF\xBB\xBF";
-constexpr size_t kBomBytes = 3;
 
 // A worker's folding of a piece.
 class FoldWork final : public PieceWork {
@@ -123,11 +122,12 @@ Status Formatter::Take(const char *bytes, size_t length) {
         // The text's first bytes are read where they lie when they decide
         // the byte order mark: a text given whole is not copied.
         const bool utf8 = rules_->encoding == Encoding::kUtf8 && setup_.byte_order_mark;
-        if (!utf8 || length >= kBomBytes || std::memcmp(bytes, kBom, length) != 0) {
-            if (utf8 && length >= kBomBytes && std::memcmp(bytes, kBom, kBomBytes) == 0) {
-                if (!out_.Append(kBom, kBomBytes)) return Fail(Status::kNoMemory);
-                bytes += kBomBytes;
-                length -= kBomBytes;
+        const MarkAt mark = utf8 ? ByteOrderMarkAt(bytes, length, false) : MarkAt::kNone;
+        if (mark != MarkAt::kPerhaps) {
+            if (mark == MarkAt::kWhole) {
+                if (!out_.Append(kByteOrderMark, kByteOrderMarkBytes)) return Fail(Status::kNoMemory);
+                bytes += kByteOrderMarkBytes;
+                length -= kByteOrderMarkBytes;
             }
             phase_ = (rules_->records.header.lumoheader & HEADER_NO_FORMAT) ? Phase::kHeader : Phase::kBody;
             if (phase_ == Phase::kHeader) {
@@ -173,13 +173,11 @@ Status Formatter::Take(const char *bytes, size_t length) {
 // the header block and the first line are read from the first character.
 Status Formatter::TakeStart() {
     const bool utf8 = rules_->encoding == Encoding::kUtf8 && setup_.byte_order_mark;
-    const size_t size = pending_.size();
-    if (!finished_ && utf8 && size < kBomBytes && std::memcmp(pending_.data(), kBom, size) == 0) {
-        return Status::kOk;  // perhaps a byte order mark, not yet whole
-    }
-    if (utf8 && size >= kBomBytes && std::memcmp(pending_.data(), kBom, kBomBytes) == 0) {
-        if (!out_.Append(kBom, kBomBytes)) return Fail(Status::kNoMemory);
-        pending_.Consume(kBomBytes);
+    const MarkAt mark = utf8 ? ByteOrderMarkAt(pending_.data(), pending_.size(), finished_) : MarkAt::kNone;
+    if (mark == MarkAt::kPerhaps) return Status::kOk;  // not yet whole
+    if (mark == MarkAt::kWhole) {
+        if (!out_.Append(kByteOrderMark, kByteOrderMarkBytes)) return Fail(Status::kNoMemory);
+        pending_.Consume(kByteOrderMarkBytes);
     }
     phase_ = (rules_->records.header.lumoheader & HEADER_NO_FORMAT) ? Phase::kHeader : Phase::kBody;
     return TakeSettled(SettledEnd(pending_.data(), pending_.size(), false));
