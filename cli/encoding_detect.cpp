@@ -146,6 +146,9 @@ constexpr TrailTable SjisTrails() {
 }
 
 constexpr TrailTable kSjisTrails = SjisTrails();
+// What blocks leave is checked a character at a time this far at most,
+// then blocks are tried again.
+constexpr size_t kCharByChar = 256;
 constexpr RoleTable kUtf8Roles = Utf8Roles();
 
 bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
@@ -159,7 +162,34 @@ bool IsContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 // passed eight bytes at a time; a line's column is worked out once, from
 // where it began and the bytes of its characters past their first.
 size_t EncodingFit::Check(const unsigned char *p, const unsigned char *end) {
-    return encoding_ == Encoding::kShiftJis ? CheckRun<true>(p, end) : CheckRun<false>(p, end);
+    const bool sjis = encoding_ == Encoding::kShiftJis;
+    size_t taken = 0;
+    for (;;) {
+        const BlockCounts blocks = CheckBlocks(sjis, p + taken, end, after_cr_);
+        if (blocks.bytes > 0) {
+            Settle(p + taken, blocks);
+            taken += blocks.bytes;
+        }
+        if (p + taken == end) return taken;
+        // What no block took, a character at a time as far as the next block.
+        const unsigned char *stop = static_cast<size_t>(end - (p + taken)) > kCharByChar ? p + taken + kCharByChar : end;
+        const size_t run = sjis ? CheckRun<true>(p + taken, stop) : CheckRun<false>(p + taken, stop);
+        if (run == 0) return taken;
+        taken += run;
+    }
+}
+
+// Counts what blocks beginning at p took, as CheckRun counts its run.
+void EncodingFit::Settle(const unsigned char *p, const BlockCounts &blocks) {
+    position_.line += blocks.lines;
+    if (blocks.line_ended) {
+        position_.column = 1 + (blocks.bytes - blocks.line_start) - (blocks.extra - blocks.extra_at_line);
+    } else {
+        position_.column += blocks.bytes - blocks.extra;
+    }
+    after_cr_ = p[blocks.bytes - 1] == '\r';
+    units_ += blocks.units;
+    counts_.unsorted += blocks.units;
 }
 
 template <bool kSjis>

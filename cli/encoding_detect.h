@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "block_check.h"
 #include "char_scan.h"
 #include "encoding.h"
 
@@ -85,6 +86,7 @@ private:
     size_t Check(const unsigned char *p, const unsigned char *end);
     template <bool kSjis>
     size_t CheckRun(const unsigned char *p, const unsigned char *end);
+    void Settle(const unsigned char *p, const BlockCounts &blocks);
     void Count(ScannedChar c, const unsigned char *p);
     void NoteStray(unsigned char byte);
     void Advance(unsigned char byte);

@@ -337,5 +337,59 @@ TEST(EncodingFitPieces, CheckingFindsWhatTheFullWalkFinds) {
     }
 }
 
+// Long texts in large pieces, as a file is read: the blocks of 64 bytes
+// that the check takes at once find what the full walk finds, wherever a
+// block ends (inside a character, on a CR before an LF) and whatever byte
+// stops one.
+TEST(EncodingFitPieces, BlocksFindWhatTheFullWalkFinds) {
+    std::mt19937 random(29);
+    static const char *const kUtf8Bits[] = {"あ", "星", "é", "😀", "ｶ", "a", "ab ", "        ", "\r", "\n", "\r\n",
+                                            "\xF1\x90\x80\x80", "\xF3\xA0\x80\x81", "\xE0\xA4\x80", "\xED\x9F\xBF",
+                                            "\xF0\x9F\x98\x80", "\xF4\x8F\xBF\xBF", "\xE3\x81", "\x80", "\xC3"};
+    static const char *const kSjisBits[] = {"\x82\xA0", "\x90\xAF", "\x88\x9F", "\x81\x40", "\xFC\xFC", "\xB1", "a",
+                                            "ab ",       "        ", "\r",       "\n",       "\r\n",     "\x81\x7E",
+                                            "\x82",      "\x80",     "\xFD"};
+    for (int round = 0; round < 400; ++round) {
+        const Encoding encoding = round % 2 == 0 ? Encoding::kUtf8 : Encoding::kShiftJis;
+        std::string text = encoding == Encoding::kUtf8 ? "あ" : "\x82\xA0";
+        const size_t bits = 100 + random() % 3000;
+        for (size_t i = 0; i < bits; ++i) {
+            if (random() % 500 == 0) {
+                text += static_cast<char>(random() % 256);  // any byte at all, now and then
+            } else if (random() % 40 != 0) {
+                // Mostly characters that fit, so that whole blocks do.
+                text += encoding == Encoding::kUtf8 ? kUtf8Bits[random() % 15] : kSjisBits[random() % 13];
+            } else if (encoding == Encoding::kUtf8) {
+                text += kUtf8Bits[random() % std::size(kUtf8Bits)];
+            } else {
+                text += kSjisBits[random() % std::size(kSjisBits)];
+            }
+        }
+        EncodingFit walked(encoding);
+        EncodingFit checked(encoding);
+        checked.CheckOnly();
+        const size_t max_piece = random() % 2 == 0 ? 4096 : 200;
+        for (const std::string &piece : RandomPieces(text, &random, max_piece)) {
+            walked.Feed(piece);
+            checked.Feed(piece);
+        }
+        // Stray bytes close together at the end: where the misfit lands (if
+        // none came before) shows the position reached.
+        walked.Feed("\xFF\xFF\xFF\xFF\xFF\xFF");
+        checked.Feed("\xFF\xFF\xFF\xFF\xFF\xFF");
+        walked.Finish();
+        checked.Finish();
+        SCOPED_TRACE(std::string(EncodingName(encoding)) + ", round " + std::to_string(round));
+        ASSERT_EQ(checked.counts().strays, walked.counts().strays);
+        ASSERT_EQ(checked.counts().Characters(), walked.counts().Characters());
+        ASSERT_EQ(checked.Acceptable(), walked.Acceptable());
+        ASSERT_EQ(checked.misfit().at.line, walked.misfit().at.line);
+        ASSERT_EQ(checked.misfit().at.column, walked.misfit().at.column);
+        ASSERT_EQ(checked.misfit().byte, walked.misfit().byte);
+        ASSERT_EQ(checked.first_stray().at.line, walked.first_stray().at.line);
+        ASSERT_EQ(checked.first_stray().at.column, walked.first_stray().at.column);
+    }
+}
+
 }  // namespace
 }  // namespace lumo::cli
