@@ -1,7 +1,8 @@
 // Fuzz target: the tool's encodings. Detection decides the same whatever the
 // cuts of the text it is fed, and a refusal always says why; EUC-JP and
 // ISO-2022-JP read piece by piece give the same UTF-8 as read whole, and that
-// UTF-8 written back gives every byte of the input again.
+// UTF-8 written back gives every byte of the input again; a decided text
+// checked a block at a time finds what the full walk finds.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -67,6 +68,29 @@ void CheckRoundTrip(const std::string &input, Encoding encoding, size_t chunk) {
     }
 }
 
+// A decided text checked (a block or a run at a time) finds what the full
+// walk finds: stray bytes, characters and the places.
+void CheckChecking(const std::string &input, Encoding encoding, size_t chunk) {
+    lumo::cli::EncodingFit walked(encoding);
+    lumo::cli::EncodingFit checked(encoding);
+    checked.CheckOnly();
+    // The evidence that decided comes first, as it does in the tool.
+    const std::string text = (encoding == Encoding::kUtf8 ? "\xE3\x81\x82" : "\x82\xA0") + input + "\xFF\xFF\xFF\xFF\xFF";
+    for (size_t at = 0; at < text.size(); at += chunk * 64) {
+        walked.Feed(std::string_view(text).substr(at, chunk * 64));
+        checked.Feed(std::string_view(text).substr(at, chunk * 64));
+    }
+    walked.Finish();
+    checked.Finish();
+    FUZZ_CHECK(checked.counts().strays == walked.counts().strays &&
+                   checked.counts().Characters() == walked.counts().Characters() &&
+                   checked.misfit().at.line == walked.misfit().at.line &&
+                   checked.misfit().at.column == walked.misfit().at.column &&
+                   checked.first_stray().at.line == walked.first_stray().at.line &&
+                   checked.first_stray().at.column == walked.first_stray().at.column,
+               "checking finds otherwise than the full walk");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -74,10 +98,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const uint8_t mode = in.Byte();
     const size_t chunk = 1 + in.Below(64);
     const std::string rest = in.Rest();
-    switch (mode % 3) {
+    switch (mode % 5) {
     case 0: CheckDetection(rest, chunk); break;
     case 1: CheckRoundTrip(rest, Encoding::kEucJp, chunk); break;
-    default: CheckRoundTrip(rest, Encoding::kIso2022Jp, chunk); break;
+    case 2: CheckRoundTrip(rest, Encoding::kIso2022Jp, chunk); break;
+    case 3: CheckChecking(rest, Encoding::kUtf8, chunk); break;
+    default: CheckChecking(rest, Encoding::kShiftJis, chunk); break;
     }
     return 0;
 }
