@@ -127,8 +127,12 @@ uint64_t LineWorker::Characters(const char *p, size_t length, bool imaged) const
     uint64_t count = 0;
     const char *end = p + length;
     if (image_ == nullptr) {
-        for (; p < end; ++count) p += rules_.cp.IsLead(static_cast<unsigned char>(*p)) && end - p >= 2 ? 2 : 1;
-        return count;
+        // A lead byte with a byte behind it steps two, without a branch: one-
+        // and two-byte characters alternate at random in Japanese text.
+        const auto *q = reinterpret_cast<const unsigned char *>(p);
+        const auto *last = reinterpret_cast<const unsigned char *>(end) - 1;
+        for (; q < last; ++count) q += 1 + static_cast<size_t>(rules_.cp.IsLead(*q));
+        return count + (q == last ? 1 : 0);
     }
     if (imaged && image_->well_formed()) {
         // Well-formed: a character is a byte that is no continuation byte,
