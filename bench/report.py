@@ -61,9 +61,9 @@ WHY = {
         + (", so the shortfall here is mostly the machine's other work."
            if min(f["reference_bound_sjis"], f["reference_bound_utf8"]) >= 1 else ".")),
     "bind": lambda f: (
-        f"bind's CPU time per byte is {f['bind_cpu']:.1f}x format's (default rules, Shift-JIS), and it "
-        "runs on one thread (src/engine/binder.cpp has no workers; its CPU time is its wall-clock time), "
-        "while format folds on two. For every line it classifies the head, as format does, to find where "
+        f"bind's CPU time per byte is {f['bind_cpu']:.1f}x format's (default rules, Shift-JIS); it binds on "
+        "two workers as format folds on two, so its throughput follows its work per byte (pieces are cut "
+        "behind empty lines, src/engine/binder.cpp). For every line it classifies the head, as format does, to find where "
         "blocks end, and with the default rules it also measures whether the next line's first word would "
         "have fitted on the line (JlreqMeasure::Fits, looking up each character's traits), which is why "
         f"the classic rules bind faster. Callgrind on 2 MB of the folded text: {f['profile:bind-reference-sjis']}."),
@@ -78,8 +78,9 @@ WHY = {
         f"At {f['memory_largest']} MiB the peak is {f['memory_peak']:.1f} MiB, and "
         f"{f['memory_malloc']:.1f} MiB when glibc's mmap threshold is held at 128 KiB "
         "(MALLOC_MMAP_THRESHOLD_=131072): the growth with the input is memory that malloc keeps in its "
-        "heaps once the threshold has risen past the size of the freed pieces and output blocks (1 MiB "
-        "of output is held before each write, cli/text_stream.cpp), not memory the tool holds."),
+        "heaps once the threshold has risen past the size of freed blocks, not memory the tool holds "
+        "(its pieces are reused, src/engine/piece_queue.cpp, and 256 KiB of output is held before each "
+        "write, cli/text_stream.cpp)."),
     "nul": lambda f: "",
     "first_call": lambda f: "",
     "nkf": lambda f: "Both stream; the difference is the work per character.",
