@@ -129,10 +129,10 @@ uint64_t LineWorker::Characters(const char *p, size_t length, bool imaged) const
     if (image_ == nullptr) {
         // A lead byte with a byte behind it steps two, without a branch: one-
         // and two-byte characters alternate at random in Japanese text.
-        const auto *q = reinterpret_cast<const unsigned char *>(p);
-        const auto *last = reinterpret_cast<const unsigned char *>(end) - 1;
-        for (; q < last; ++count) q += 1 + static_cast<size_t>(rules_.cp.IsLead(*q));
-        return count + (q == last ? 1 : 0);
+        const auto *bytes = reinterpret_cast<const unsigned char *>(p);
+        size_t at = 0;
+        for (; at + 1 < length; ++count) at += 1 + static_cast<size_t>(rules_.cp.IsLead(bytes[at]));
+        return count + (at < length ? 1 : 0);
     }
     if (imaged && image_->well_formed()) {
         // Well-formed: a character is a byte that is no continuation byte,

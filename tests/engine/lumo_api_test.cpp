@@ -108,6 +108,8 @@ TEST(LumoApi, NulIsReportedWithItsLineAndColumnByTheFeedThatCarriesIt) {
         unsigned long long line, column;
     } rows[] = {
         {"first byte", std::string("\0abc", 4), LUMO_UTF8, 1, 1},
+        {"first byte, code page 932", std::string("\0abc", 4), LUMO_CP932, 1, 1},
+        {"behind a lead byte, code page 932", std::string("\x82\0", 2), LUMO_CP932, 1, 2},
         {"utf-8 columns are characters", std::string("one\ntwo\nth\xc3\xa9\0e\n", 15), LUMO_UTF8, 3, 4},
         {"shift-jis columns are characters", std::string("a\nb\n\x82\xa0" "c\0d\n", 9), LUMO_CP932, 3, 3},
         {"behind a CR", std::string("ab\r\0", 4), LUMO_UTF8, 2, 1},
