@@ -99,6 +99,42 @@ TEST(FormerBugs, ANulByteIsReportedByTheFeedThatCarriesIt) {
     }
 }
 
+// The characters before a NUL in a long code page 932 line are counted 64
+// bytes at a time; trail bytes that are lead bytes themselves (0x81 0x81,
+// 0x9F 0x9F), runs of them cut by every block end, and a lone lead byte
+// last before the NUL still count as the walk from character to character.
+TEST(FormerBugs, ANulInALongCodePage932LineHasTheColumnOfTheCharactersBeforeIt) {
+    std::mt19937 random(41);
+    static const char *const kChars[] = {"\x81\x81", "\x9F\x9F", "\x88\x9F", "\xE0\x40", "\xFC\xFC", "a", "\xB1", " "};
+    for (int round = 0; round < 6; ++round) {
+        std::string line;
+        unsigned long long characters = 0;
+        while (line.size() < (size_t{1} << 20) + 5000) {
+            line += kChars[random() % std::size(kChars)];
+            ++characters;
+        }
+        if (round % 2 == 1) {
+            line += "\x82";  // a lead byte with nothing behind it but the NUL
+            ++characters;
+        }
+        lumo_options o;
+        lumo_options_init(&o);
+        o.encoding = LUMO_CP932;
+        Streamed s;
+        lumo_stream *stream = lumo_stream_new(LUMO_FORMAT, &o, Collect, &s, nullptr);
+        lumo_error err;
+        for (size_t at = 0; at < line.size();) {
+            const size_t part = std::min<size_t>(1 + random() % 70000, line.size() - at);
+            ASSERT_EQ(lumo_stream_feed(stream, line.data() + at, part, &err), LUMO_OK);
+            at += part;
+        }
+        EXPECT_EQ(lumo_stream_feed(stream, "\0", 1, &err), LUMO_ERR_NUL);
+        EXPECT_EQ(err.line, 1u);
+        EXPECT_EQ(err.column, characters + 1) << "round " << round;
+        lumo_stream_free(stream);
+    }
+}
+
 // A text whose last line had no line end got one when it had more than
 // one line, so that folding changed an already folded file.
 TEST(FormerBugs, ALastLineWithoutALineEndStaysWithout) {
