@@ -155,7 +155,7 @@ uint64_t LineWorker::Characters(const char *p, size_t length, bool imaged) const
             count += 64 - BitCount(trails);
             carry = (code & lead) >> 63;
         }
-        for (at += carry; at < length; ++count) {
+        for (at += static_cast<size_t>(carry); at < length; ++count) {
             at += rules_.cp.IsLead(bytes[at]) && length - at >= 2 ? 2 : 1;
         }
         return count;
