@@ -52,12 +52,33 @@ std::string BaseNameOf(const std::string &path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+int CloseDescriptor(int fd) {
+#ifdef _WIN32
+    return _close(fd);
+#else
+    return close(fd);
+#endif
+}
+
+// A write that failed: a closed pipe is noted as such (the tool ends
+// quietly then, as a filter does), anything else is an error saying what.
+bool WriteFailed(ByteSink *sink, const std::string &what, std::string *error) {
+#ifdef EPIPE
+    if (errno == EPIPE) {
+        sink->broken_pipe = true;
+        return false;
+    }
+#endif
+    *error = what + ": " + Reason(errno);
+    return false;
+}
+
 // A file descriptor that is closed when it goes.
 class FileSource final : public ByteSource {
 public:
     FileSource(int fd, std::string name, bool owned) : fd_(fd), name_(std::move(name)), owned_(owned) {}
     ~FileSource() override {
-        if (owned_) CloseFd();
+        if (owned_) CloseDescriptor(fd_);
     }
 
     long long Read(char *data, size_t size, std::string *error) override {
@@ -87,13 +108,6 @@ public:
     }
 
 private:
-    void CloseFd() {
-#ifdef _WIN32
-        _close(fd_);
-#else
-        close(fd_);
-#endif
-    }
     int fd_;
     std::string name_;
     bool owned_;
@@ -105,17 +119,8 @@ public:
 
     bool Write(std::string_view data, std::string *error) override {
         const bool whole = data.empty() || std::fwrite(data.data(), 1, data.size(), stream_) == data.size();
-        if (whole && std::fflush(stream_) == 0) {
-            return true;
-        }
-#ifdef EPIPE
-        if (errno == EPIPE) {
-            broken_pipe = true;
-            return false;
-        }
-#endif
-        *error = std::string("cannot write to ") + name_ + ": " + Reason(errno);
-        return false;
+        if (whole && std::fflush(stream_) == 0) return true;
+        return WriteFailed(this, std::string("cannot write to ") + name_, error);
     }
     bool Commit(std::string *error) override { return Write({}, error); }
 
@@ -143,14 +148,6 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
-int CloseDescriptor(int fd) {
-#ifdef _WIN32
-    return _close(fd);
-#else
-    return close(fd);
-#endif
-}
-
 // A device, a FIFO, a socket or a descriptor of the process, written into
 // as it is. One that the sink opened is closed on Commit.
 class DescriptorSink final : public ByteSink {
@@ -162,14 +159,7 @@ public:
 
     bool Write(std::string_view data, std::string *error) override {
         if (WriteAll(fd_, data)) return true;
-#ifdef EPIPE
-        if (errno == EPIPE) {
-            broken_pipe = true;
-            return false;
-        }
-#endif
-        *error = "cannot write " + name_ + ": " + Reason(errno);
-        return false;
+        return WriteFailed(this, "cannot write " + name_, error);
     }
 
     bool Commit(std::string *error) override {

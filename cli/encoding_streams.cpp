@@ -67,17 +67,19 @@ public:
 private:
     void Fail(const std::string &message) { failure_ = request_.input_name + ": " + message; }
 
+    // The converter for EUC-JP and ISO-2022-JP; false, failed, when there
+    // is none.
+    bool OpenDecoder(Encoding text) {
+        if (!Converted(text)) return true;
+        std::string error;
+        decoder_ = TextDecoder::Open(text, &error);
+        if (decoder_ == nullptr) Fail(error);
+        return decoder_ != nullptr;
+    }
+
     // A named encoding taken whatever the text: only converted.
     void Start(Encoding text) {
-        if (Converted(text)) {
-            std::string error;
-            decoder_ = TextDecoder::Open(text, &error);
-            if (decoder_ == nullptr) {
-                Fail(error);
-                return;
-            }
-        }
-        found_->Publish(text, IsoStyle());
+        if (OpenDecoder(text)) found_->Publish(text, IsoStyle());
     }
 
     // Decides from what the detector saw; at the end, a character cut
@@ -100,13 +102,8 @@ private:
         }
         if (!request_.force && choice.encoding != Encoding::kAuto) validator_.emplace(detector_->Take(text));
         detector_.reset();
-        if (Converted(text)) {
-            std::string error;
-            decoder_ = TextDecoder::Open(text, &error);
-            if (decoder_ == nullptr) {
-                Fail(error);
-                return;
-            }
+        if (!OpenDecoder(text)) return;
+        if (decoder_ != nullptr) {
             // The held text shows the escape sequences the output is to use.
             decoder_->Decode(held_, at_end, &ready_);
         } else {

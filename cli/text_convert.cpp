@@ -31,6 +31,16 @@ std::string Hex(uint32_t value, int digits) {
     return text;
 }
 
+// The bytes of a piece behind those of a character cut at the end of the
+// last one (carry, emptied), joined in *joined when there are any.
+std::string_view AfterCarry(std::string *carry, std::string_view bytes, std::string *joined) {
+    if (carry->empty()) return bytes;
+    *joined = std::move(*carry);
+    joined->append(bytes);
+    carry->clear();
+    return *joined;
+}
+
 uint32_t CodePointOf(const unsigned char *p, uint8_t length) {
     if (length == 1) return p[0];
     uint32_t value = p[0] & (0xFFu >> (length + 1));
@@ -150,12 +160,7 @@ void TextDecoder::NoteShift(const unsigned char *p, uint8_t length) {
 
 void TextDecoder::Decode(std::string_view bytes, bool last, std::string *out) {
     std::string joined;
-    if (!carry_.empty()) {
-        joined = carry_;
-        joined.append(bytes);
-        carry_.clear();
-        bytes = joined;
-    }
+    bytes = AfterCarry(&carry_, bytes, &joined);
     const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
     const auto *end = p + bytes.size();
     while (p < end) {
@@ -207,6 +212,10 @@ std::unique_ptr<TextEncoder> TextEncoder::Open(Encoding to, const IsoStyle &styl
     std::unique_ptr<LegacyCodec> codec = LegacyCodec::Open(LegacyTable::kEucJp, error);
     if (codec == nullptr) return nullptr;
     return std::unique_ptr<TextEncoder>(new TextEncoder(to, style, std::move(codec)));
+}
+
+std::string TextEncoder::Place() const {
+    return "line " + std::to_string(position_.line) + ", column " + std::to_string(position_.column);
 }
 
 // Lines and columns as the formatter counts them, for messages.
@@ -306,7 +315,7 @@ bool TextEncoder::Flush(std::string *out, std::string *error) {
     }
     Advance(std::string_view(run_).substr(0, before));
     const auto *bad = reinterpret_cast<const unsigned char *>(rest.data());
-    *error = "line " + std::to_string(position_.line) + ", column " + std::to_string(position_.column) + ": U+" +
+    *error = Place() + ": U+" +
              Hex(CodePointOf(bad, static_cast<uint8_t>(rest.size())), 4) + " cannot be written in " +
              EncodingName(to_);
     return false;
@@ -314,12 +323,7 @@ bool TextEncoder::Flush(std::string *out, std::string *error) {
 
 bool TextEncoder::Encode(std::string_view utf8, bool last, std::string *out, std::string *error) {
     std::string joined;
-    if (!carry_.empty()) {
-        joined = carry_;
-        joined.append(utf8);
-        carry_.clear();
-        utf8 = joined;
-    }
+    utf8 = AfterCarry(&carry_, utf8, &joined);
     const auto *p = reinterpret_cast<const unsigned char *>(utf8.data());
     const auto *end = p + utf8.size();
     while (p < end) {
@@ -358,8 +362,7 @@ bool TextEncoder::Encode(std::string_view utf8, bool last, std::string *out, std
         StandIn stand_in;
         if (c.kind == CharKind::kStray || c.kind == CharKind::kCut) {
             if (!Flush(out, error)) return false;
-            *error = "line " + std::to_string(position_.line) + ", column " + std::to_string(position_.column) +
-                     ": the formatted text has a byte that is not UTF-8 (0x" + Hex(*p, 2) + ")";
+            *error = Place() + ": the formatted text has a byte that is not UTF-8 (0x" + Hex(*p, 2) + ")";
             return false;
         }
         if (c.length == 4 && ReadStandIn(p, end, &stand_in)) {

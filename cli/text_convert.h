@@ -100,9 +100,9 @@ private:
         : to_(to), style_(style), codec_(std::move(codec)) {}
     bool Flush(std::string *out, std::string *error);
     void Emit(std::string_view euc, std::string *out);
-    void EmitRaw(unsigned char byte, std::string *out);
     void Select(IsoSet set, std::string *out);
     void Advance(std::string_view utf8);
+    std::string Place() const;  // "line N, column M" of run_'s first character
 
     Encoding to_;
     IsoStyle style_;

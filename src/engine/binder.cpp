@@ -12,7 +12,6 @@
 #include "engine/byte_order_mark.h"
 #include "paragraph/bind.h"
 #include "paragraph/bind_utf8.h"
-#include "paragraph/header.h"
 #include "text/line_ends.h"
 #include "text/utf8.h"
 
@@ -153,22 +152,14 @@ Status Binder::Start() {
     return status;
 }
 
-// Whether the line just held in header_, length bytes, ends the header block.
-bool Binder::EndsHeader(size_t length) {
-    const char *text = header_.Terminated();
-    if (text == nullptr) return false;
-    const char *line = text + header_.size() - length;
-    return SkipHeader(line, rules_->records.header) != line;
-}
-
 Status Binder::Lines(const char *p, const char *end) {
     while (in_header_ && p < end) {
         // The header block goes on as it is, as formatting left it.
         uint32_t kind = NEWLINE_NONE;
         const char *next = PassLineEnd(FindLineEnd(p, end), end, &kind);
-        const auto length = static_cast<size_t>(next - p);
-        if (!header_.Append(p, length)) return Fail(Status::kNoMemory);
-        if (EndsHeader(length)) {
+        const HeaderBlock::Took took = header_.Take(p, static_cast<size_t>(next - p), rules_->records.header);
+        if (took == HeaderBlock::Took::kNoMemory) return Fail(Status::kNoMemory);
+        if (took == HeaderBlock::Took::kEnded) {
             if (!out_.Append(header_.data(), header_.size())) return Fail(Status::kNoMemory);
             header_.Free();
             in_header_ = false;
@@ -340,12 +331,13 @@ Status Binder::Finish() {
 Status Binder::EndHeader() {
     in_header_ = false;
     if (!pending_.empty()) {
-        if (!header_.Append(pending_.data(), pending_.size())) return Fail(Status::kNoMemory);
-        if (EndsHeader(pending_.size())) {
+        const HeaderBlock::Took took = header_.Take(pending_.data(), pending_.size(), rules_->records.header);
+        if (took == HeaderBlock::Took::kNoMemory) return Fail(Status::kNoMemory);
+        if (took == HeaderBlock::Took::kEnded) {
             pending_.Clear();
             return out_.Append(header_.data(), header_.size()) ? Status::kOk : Fail(Status::kNoMemory);
         }
-        header_.Resize(header_.size() - pending_.size());
+        header_.Untake(pending_.size());
     }
     ByteBuffer held;
     if (!held.Append(header_.data(), header_.size()) || held.Terminated() == nullptr) return Fail(Status::kNoMemory);

@@ -12,6 +12,7 @@
 
 #include "engine/bind_worker.h"
 #include "engine/formatter.h"
+#include "engine/header_block.h"
 #include "engine/piece_queue.h"
 #include "engine/stream_rules.h"
 #include "text/byte_buffer.h"
@@ -53,7 +54,6 @@ private:
     Status Deliver(PieceQueue::Wait wait);
     Status Drain();
     Status BindWhole();
-    bool EndsHeader(size_t length);
     Status EndHeader();
     Status FailAtNul();
     Status Fail(Status status, uint64_t line = 0, uint64_t column = 0);
@@ -69,7 +69,7 @@ private:
     bool few_ = false;        // the last part fed was short: its lines are bound here at once
     ByteBuffer pending_;  // the bytes behind the last whole line (with whole: the text)
     ByteBuffer out_;
-    ByteBuffer header_;       // the lines that may still be a header block
+    HeaderBlock header_;
     bool in_header_ = false;  // they may
     bool started_ = false;    // the byte order mark is decided
     bool finished_ = false;

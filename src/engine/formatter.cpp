@@ -10,7 +10,6 @@
 #include <new>
 
 #include "engine/byte_order_mark.h"
-#include "paragraph/header.h"
 #include "text/line_ends.h"
 
 namespace lumo::engine {
@@ -121,15 +120,12 @@ Status Formatter::Take(const char *bytes, size_t length) {
     if (phase_ == Phase::kStart && pending_.empty()) {
         // The text's first bytes are read where they lie when they decide
         // the byte order mark: a text given whole is not copied.
-        const bool utf8 = rules_->encoding == Encoding::kUtf8 && setup_.byte_order_mark;
-        const MarkAt mark = utf8 ? ByteOrderMarkAt(bytes, length, false) : MarkAt::kNone;
-        if (mark != MarkAt::kPerhaps) {
-            if (mark == MarkAt::kWhole) {
-                if (!out_.Append(kByteOrderMark, kByteOrderMarkBytes)) return Fail(Status::kNoMemory);
-                bytes += kByteOrderMarkBytes;
-                length -= kByteOrderMarkBytes;
-            }
-            phase_ = (rules_->records.header.lumoheader & HEADER_NO_FORMAT) ? Phase::kHeader : Phase::kBody;
+        size_t mark = 0;
+        const Status started = Start(bytes, length, &mark);
+        if (started != Status::kOk) return started;
+        if (phase_ != Phase::kStart) {
+            bytes += mark;
+            length -= mark;
             if (phase_ == Phase::kHeader) {
                 const size_t settled = SettledEnd(bytes, length, false);
                 const Status status = Settled(bytes, bytes + settled);
@@ -169,17 +165,28 @@ Status Formatter::Take(const char *bytes, size_t length) {
     return Status::kOk;
 }
 
-// The text's first bytes: a byte order mark is handed on by itself, so that
-// the header block and the first line are read from the first character.
-Status Formatter::TakeStart() {
+// The text's first bytes, [bytes, bytes + length): a byte order mark is
+// handed on by itself, so that the header block and the first line are read
+// from the first character. The phase stays kStart while the bytes may be
+// the beginning of a mark; else *mark is the mark's length, or 0.
+Status Formatter::Start(const char *bytes, size_t length, size_t *mark) {
     const bool utf8 = rules_->encoding == Encoding::kUtf8 && setup_.byte_order_mark;
-    const MarkAt mark = utf8 ? ByteOrderMarkAt(pending_.data(), pending_.size(), finished_) : MarkAt::kNone;
-    if (mark == MarkAt::kPerhaps) return Status::kOk;  // not yet whole
-    if (mark == MarkAt::kWhole) {
+    const MarkAt at = utf8 ? ByteOrderMarkAt(bytes, length, finished_) : MarkAt::kNone;
+    if (at == MarkAt::kPerhaps) return Status::kOk;  // not yet whole
+    if (at == MarkAt::kWhole) {
         if (!out_.Append(kByteOrderMark, kByteOrderMarkBytes)) return Fail(Status::kNoMemory);
-        pending_.Consume(kByteOrderMarkBytes);
+        *mark = kByteOrderMarkBytes;
     }
     phase_ = (rules_->records.header.lumoheader & HEADER_NO_FORMAT) ? Phase::kHeader : Phase::kBody;
+    return Status::kOk;
+}
+
+// The text's first bytes, held in pending.
+Status Formatter::TakeStart() {
+    size_t mark = 0;
+    const Status status = Start(pending_.data(), pending_.size(), &mark);
+    if (status != Status::kOk || phase_ == Phase::kStart) return status;
+    pending_.Consume(mark);
     return TakeSettled(SettledEnd(pending_.data(), pending_.size(), false));
 }
 
@@ -201,25 +208,18 @@ Status Formatter::TakeSettled(size_t settled) {
     return status;
 }
 
-bool Formatter::EndsHeader(size_t line_length) {
-    const char *text = header_.Terminated();
-    if (text == nullptr) return false;
-    const char *line = text + header_.size() - line_length;
-    return SkipHeader(line, rules_->records.header) != line;
-}
-
 // Whole lines: while a header block may still be running they are held,
 // each deciding for itself whether it ends the block; then the body.
 Status Formatter::Settled(const char *p, const char *end) {
     while (phase_ == Phase::kHeader && p < end) {
         uint32_t kind = NEWLINE_NONE;
         const char *next = PassLineEnd(FindLineEnd(p, end), end, &kind);
-        const auto length = static_cast<size_t>(next - p);
-        if (!header_.Append(p, length)) return Fail(Status::kNoMemory);
+        const HeaderBlock::Took took = header_.Take(p, static_cast<size_t>(next - p), rules_->records.header);
+        if (took == HeaderBlock::Took::kNoMemory) return Fail(Status::kNoMemory);
         p = next;
-        if (EndsHeader(length)) {
+        if (took == HeaderBlock::Took::kEnded) {
             if (!out_.Append(header_.data(), header_.size())) return Fail(Status::kNoMemory);
-            lines_ += CountLineEnds(header_.data(), header_.data() + header_.size());
+            lines_ += CountLineEnds(header_.data(), header_.end());
             header_.Free();
             phase_ = Phase::kBody;
         }
@@ -408,15 +408,16 @@ Status Formatter::EndText() {
     if (phase_ == Phase::kHeader) {
         // The last line may end the block too, line end or not.
         if (!pending_.empty()) {
-            if (!header_.Append(pending_.data(), pending_.size())) return Fail(Status::kNoMemory);
-            if (EndsHeader(pending_.size())) {
+            const HeaderBlock::Took took = header_.Take(pending_.data(), pending_.size(), rules_->records.header);
+            if (took == HeaderBlock::Took::kNoMemory) return Fail(Status::kNoMemory);
+            if (took == HeaderBlock::Took::kEnded) {
                 pending_.Clear();
                 return out_.Append(header_.data(), header_.size()) ? Status::kOk : Fail(Status::kNoMemory);
             }
-            header_.Resize(header_.size() - pending_.size());
+            header_.Untake(pending_.size());
         }
         phase_ = Phase::kBody;
-        status = Body(header_.data(), header_.data() + header_.size());
+        status = Body(header_.data(), header_.end());
         if (status == Status::kOk) status = Deliver(PieceQueue::Wait::kAll);
         header_.Free();
         if (status != Status::kOk) return status;
@@ -454,7 +455,7 @@ Status Formatter::FailAtNul() {
     if (status == Status::kOk) status = Deliver(PieceQueue::Wait::kAll);
     if (status != Status::kOk) return status;
     uint64_t line = lines_ + 1;
-    if (phase_ == Phase::kHeader) line += CountLineEnds(header_.data(), header_.data() + header_.size());
+    if (phase_ == Phase::kHeader) line += CountLineEnds(header_.data(), header_.end());
     const uint64_t column = long_chars_ + worker_->Characters(pending_.data(), pending_.size(), false) + 1;
     return Fail(Status::kNul, line, column);
 }

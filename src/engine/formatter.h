@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "engine/line_worker.h"
+#include "engine/header_block.h"
 #include "engine/piece_queue.h"
 #include "engine/stream_rules.h"
 #include "text/byte_buffer.h"
@@ -70,6 +71,7 @@ private:
 
     Formatter(const FormatterSetup &setup, StreamOutput *output, std::unique_ptr<const StreamRules> rules);
     Status Take(const char *bytes, size_t length);
+    Status Start(const char *bytes, size_t length, size_t *mark);
     Status TakeStart();
     Status TakeSettled(size_t settled);
     Status Settled(const char *p, const char *end);
@@ -80,7 +82,6 @@ private:
     Status LongLine(bool complete, size_t length, bool own_line_end, uint32_t kind);
     Status EndText();
     Status FailAtNul();
-    bool EndsHeader(size_t line_length);
     Status Fail(Status status, uint64_t line = 0, uint64_t column = 0);
     Status FromFold(FoldResult result, uint64_t line);
     Status FlushOut();
@@ -95,7 +96,7 @@ private:
     ByteBuffer pending_;  // the bytes behind the last whole line
     ByteBuffer out_;      // folded, not yet handed on
     ByteBuffer held_;     // a long line folded so far, until its line end shows
-    ByteBuffer header_;   // the lines that may still be a header block
+    HeaderBlock header_;
     Phase phase_ = Phase::kStart;
     Long long_ = Long::kNone;
     uint32_t kind_ = NEWLINE_NONE;  // the line end in force in the body

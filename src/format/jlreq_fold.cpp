@@ -315,13 +315,10 @@ FoldResult FoldSegmentsJlreq(const JlreqContext &context, const LineView &view, 
             // prefix stands for: an item's mark, a quotation's, an indent.
             const uint64_t label = line->first && line->prefix_columns < saved ? line->prefix_columns : 0;
             if (!line->first) {
-                if (line->prefix_columns >= saved) {  // no column would be left for text
-                    if (!line->drop_full_prefix) return FoldResult::kNoColumn;
-                    line->prefix_bytes = line->prefix_columns = 0;
-                    line->prefix_dropped = true;
-                }
-                if (!out->Append(line->prefix, line->prefix_bytes)) return FoldResult::kNoMemory;
-                columns = saved - line->prefix_columns;
+                uint32_t left = 0;
+                const FoldResult started = StartContinuation(line, saved, out, &left);
+                if (started != FoldResult::kDone) return started;
+                columns = left;
                 start_column = line->prefix_columns;
             }
             line->first = false;

@@ -22,6 +22,17 @@ size_t WindowBytes(const FoldContext &context) {
     return bytes > kLargest ? SIZE_MAX : static_cast<size_t>(bytes);
 }
 
+FoldResult StartContinuation(LineFold *line, uint32_t fold_column, ByteBuffer *out, uint32_t *columns) {
+    if (line->prefix_columns >= fold_column) {  // no column would be left for text
+        if (!line->drop_full_prefix) return FoldResult::kNoColumn;
+        line->prefix_bytes = line->prefix_columns = 0;
+        line->prefix_dropped = true;
+    }
+    if (!out->Append(line->prefix, line->prefix_bytes)) return FoldResult::kNoMemory;
+    *columns = fold_column - static_cast<uint32_t>(line->prefix_columns);
+    return FoldResult::kDone;
+}
+
 FoldResult FoldSegments(const FoldContext &context, const LineView &view, bool complete, LineFold *line,
                         ByteBuffer *out, size_t *consumed) {
     const char *text = view.text;
@@ -40,13 +51,8 @@ FoldResult FoldSegments(const FoldContext &context, const LineView &view, bool c
         if (!complete && static_cast<size_t>(end - position) < window) break;
         uint32_t foldnum = saved;
         if (!line->first) {
-            if (line->prefix_columns >= saved) {  // no column would be left for text
-                if (!line->drop_full_prefix) return FoldResult::kNoColumn;
-                line->prefix_bytes = line->prefix_columns = 0;
-                line->prefix_dropped = true;
-            }
-            if (!out->Append(line->prefix, line->prefix_bytes)) return FoldResult::kNoMemory;
-            foldnum = saved - static_cast<uint32_t>(line->prefix_columns);
+            const FoldResult started = StartContinuation(line, saved, out, &foldnum);
+            if (started != FoldResult::kDone) return started;
         }
         const char *brk = FindBreak(context, foldnum, text, end, position);
         if (!write(position, brk)) return FoldResult::kNoMemory;

@@ -45,6 +45,12 @@ struct LineFold {
 
 enum class FoldResult { kDone, kMore, kNoColumn, kNoMemory };
 
+// Starts a continuation segment: writes the prefix into out, or drops a
+// prefix that would leave the fold column no column for text (when the
+// line may), and returns the columns left for text (in *columns). Both
+// rules' folders start their continuation segments here.
+FoldResult StartContinuation(LineFold *line, uint32_t fold_column, ByteBuffer *out, uint32_t *columns);
+
 // Writes the segments of view into out. complete: view holds the rest of the
 // line, its line end included, and every segment is written (kDone). Else
 // only the segments that more bytes of the line cannot change are written
