@@ -137,6 +137,25 @@ Status Formatter::Take(const char *bytes, size_t length) {
             if (length == 0) return Status::kOk;
         }
     }
+    if (phase_ == Phase::kBody && long_ == Long::kNone && !pending_.empty()) {
+        // The line held ends in the new bytes (or at the CR it ends with):
+        // it is completed from them, and the lines behind it are read where
+        // they are, not copied behind it.
+        const char *end = bytes + length;
+        const bool after_cr = pending_.data()[pending_.size() - 1] == '\r';
+        const char *stop = after_cr ? bytes : FindLineEnd(bytes, end);
+        const bool open = stop == end || (!after_cr && *stop == '\r' && stop + 1 == end);  // an LF may join the CR
+        if (!open && pending_.size() + static_cast<size_t>(stop - bytes) < kLongLine) {
+            uint32_t kind = NEWLINE_NONE;
+            const char *next = after_cr ? (*bytes == '\n' ? bytes + 1 : bytes) : PassLineEnd(stop, end, &kind);
+            if (!pending_.Append(bytes, static_cast<size_t>(next - bytes))) return Fail(Status::kNoMemory);
+            const Status status = TakeSettled(pending_.size());
+            if (status != Status::kOk) return status;
+            bytes = next;
+            length = static_cast<size_t>(end - next);
+            if (length == 0) return Status::kOk;
+        }
+    }
     if (phase_ == Phase::kBody && long_ == Long::kNone && pending_.empty()) {
         // Whole lines straight from the caller's bytes; the rest waits.
         const size_t settled = SettledEnd(bytes, length, false);
@@ -311,11 +330,13 @@ Status Formatter::Deliver(PieceQueue::Wait wait) {
     queue_->Drain(wait, [&](Piece &piece) {
         if (status != Status::kOk) return;  // after a failure the rest is dropped
         for (const uint64_t line : piece.notes.dropped) output_->PrefixDropped(lines_ + line + 1);
-        // A piece that failed holds the lines before the one that failed.
-        if (!out_.Append(piece.out.data(), piece.out.size())) {
-            status = Fail(Status::kNoMemory);
-            return;
+        // A piece's output goes on as it is, behind what waits before it; a
+        // piece that failed holds the lines before the one that failed.
+        status = FlushOut();
+        if (status == Status::kOk && !piece.out.empty() && !output_->Write(piece.out.data(), piece.out.size())) {
+            status = Fail(Status::kSink);
         }
+        if (status != Status::kOk) return;
         if (piece.result != FoldResult::kDone) {
             status = FromFold(piece.result, lines_ + piece.notes.failed_line + 1);
             return;
