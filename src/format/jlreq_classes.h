@@ -42,10 +42,6 @@ constexpr Traits kUserNoHead = 0x4000;
 constexpr Traits kUserNoTail = 0x8000;
 }  // namespace trait
 
-// The three bits of traits at level.
-constexpr Traits AtLevel(Traits traits, Level level) {
-    return static_cast<Traits>((traits >> (trait::kLevelBits * static_cast<unsigned>(level))) & trait::kLevelMask);
-}
 constexpr Traits KindOf(Traits traits) { return traits & trait::kKindMask; }
 
 namespace detail {
