@@ -13,6 +13,7 @@
 
 #include "import_patch.h"
 #include "lumotext.h"
+#include "system_clipboard.h"
 
 namespace {
 
@@ -140,44 +141,6 @@ std::string Bound(IndentSettings indent, const std::string &text) {
 }
 
 // ---- The system clipboard, handled as another program would --------------
-
-::testing::AssertionResult PutClipboardText(const std::string &text) {
-    SetLastError(0xdeadbeef);
-    if (!OpenClipboard(nullptr)) {
-        return ::testing::AssertionFailure() << "OpenClipboard failed, error " << GetLastError();
-    }
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    char *data = block != nullptr ? static_cast<char *>(GlobalLock(block)) : nullptr;
-    if (data == nullptr) {
-        CloseClipboard();
-        return ::testing::AssertionFailure() << "no global block for the clipboard text";
-    }
-    std::memcpy(data, text.c_str(), text.size() + 1);
-    GlobalUnlock(block);
-    const bool set = EmptyClipboard() && SetClipboardData(CF_TEXT, block) != nullptr;
-    const DWORD error = GetLastError();
-    CloseClipboard();
-    if (!set) {
-        GlobalFree(block);
-        return ::testing::AssertionFailure() << "SetClipboardData failed, error " << error;
-    }
-    return ::testing::AssertionSuccess();
-}
-
-// The clipboard's CF_TEXT, or "<no text>" when it holds none.
-const char kNoText[] = "<no text>";
-std::string ClipboardText() {
-    if (!OpenClipboard(nullptr)) return "<cannot open the clipboard>";
-    std::string text = kNoText;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char *bytes = static_cast<const char *>(GlobalLock(data))) {
-            text = bytes;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
 
 ::testing::AssertionResult EmptyTheClipboard() {
     if (!OpenClipboard(nullptr)) return ::testing::AssertionFailure() << "OpenClipboard failed";

@@ -15,6 +15,7 @@
 
 #include "lumotext.h"
 #include "support/utf8_samples.h"
+#include "system_clipboard.h"
 #include "utf8_system.h"
 
 namespace {
@@ -68,35 +69,6 @@ using lumo_test::Formatting;
 using Records = lumo_test::PresetRecords;
 
 Records Utf8Preset(int preset, uint32_t foldnum) { return lumo_test::Utf8PresetRecords(preset, foldnum); }
-
-// ---- The system clipboard --------------------------------------------------
-
-bool PutClipboardText(const std::string &text) {
-    if (!OpenClipboard(nullptr)) return false;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    char *data = block != nullptr ? static_cast<char *>(GlobalLock(block)) : nullptr;
-    if (data != nullptr) {
-        std::memcpy(data, text.c_str(), text.size() + 1);
-        GlobalUnlock(block);
-    }
-    const bool set = data != nullptr && EmptyClipboard() && SetClipboardData(CF_TEXT, block) != nullptr;
-    CloseClipboard();
-    if (!set && block != nullptr) GlobalFree(block);
-    return set;
-}
-
-std::string ClipboardText() {
-    if (!OpenClipboard(nullptr)) return "<cannot open the clipboard>";
-    std::string text = "<no text>";
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char *bytes = static_cast<const char *>(GlobalLock(data))) {
-            text = bytes;
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
 
 // ---- The texts ------------------------------------------------------------
 
