@@ -65,8 +65,10 @@ Masks MasksOf(const unsigned char *p, const Kind (&kinds)[4]) {
         const __m128i s = _mm_xor_si128(v, _mm_set1_epi8(static_cast<char>(0x80)));
         const unsigned shift = 16 * part;
         m.high |= uint64_t{static_cast<unsigned>(_mm_movemask_epi8(v))} << shift;
-        m.cr |= uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))))} << shift;
-        m.lf |= uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))))} << shift;
+        m.cr |= uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r'))))}
+                << shift;
+        m.lf |= uint64_t{static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))))}
+                << shift;
         for (unsigned k = 0; k < 4; ++k) {
             unsigned bits = 0;
             if (kinds[k].first.low <= kinds[k].first.high) bits |= InRange(s, kinds[k].first);
@@ -105,7 +107,7 @@ bool SjisBlock(const Masks &m, Block *block) {
     if (starts >> 63) taken >>= 1;  // its trail lies in the next block
     const uint64_t trails = (code ^ lead) & taken;
     const uint64_t firsts = taken & ~trails;
-    if ((trails & ~m.kind[2]) != 0) return false;                  // no trail byte behind a lead
+    if ((trails & ~m.kind[2]) != 0) return false;                     // no trail byte behind a lead
     if ((firsts & m.high & ~m.kind[1] & ~starts) != 0) return false;  // 0x80, 0xA0, 0xFD to 0xFF
     *block = {taken, trails, firsts & m.high};
     return true;

@@ -12,13 +12,13 @@ namespace lumo::cli {
 
 // What the blocks taken hold, counted as the byte-by-byte check counts.
 struct BlockCounts {
-    size_t bytes = 0;           // taken, whole characters
-    size_t lines = 0;           // line ends (CR LF counts once)
-    size_t extra = 0;           // bytes of characters past their first
-    uint64_t units = 0;         // characters beyond ASCII
-    bool line_ended = false;    // a line end among them; then:
-    size_t line_start = 0;      // the offset behind the last one
-    size_t extra_at_line = 0;   // extra before it
+    size_t bytes = 0;          // taken, whole characters
+    size_t lines = 0;          // line ends (CR LF counts once)
+    size_t extra = 0;          // bytes of characters past their first
+    uint64_t units = 0;        // characters beyond ASCII
+    bool line_ended = false;   // a line end among them; then:
+    size_t line_start = 0;     // the offset behind the last one
+    size_t extra_at_line = 0;  // extra before it
 };
 
 // Takes blocks of 64 bytes from p as long as each is whole characters of

@@ -172,7 +172,8 @@ size_t EncodingFit::Check(const unsigned char *p, const unsigned char *end) {
         }
         if (p + taken == end) return taken;
         // What no block took, a character at a time as far as the next block.
-        const unsigned char *stop = static_cast<size_t>(end - (p + taken)) > kCharByChar ? p + taken + kCharByChar : end;
+        const unsigned char *stop =
+            static_cast<size_t>(end - (p + taken)) > kCharByChar ? p + taken + kCharByChar : end;
         const size_t run = sjis ? CheckRun<true>(p + taken, stop) : CheckRun<false>(p + taken, stop);
         if (run == 0) return taken;
         taken += run;

@@ -330,17 +330,18 @@ Status Binder::Finish() {
 // may end it, line end or not; else they were body lines all along.
 Status Binder::EndHeader() {
     in_header_ = false;
-    if (!pending_.empty()) {
-        const HeaderBlock::Took took = header_.Take(pending_.data(), pending_.size(), rules_->records.header);
-        if (took == HeaderBlock::Took::kNoMemory) return Fail(Status::kNoMemory);
-        if (took == HeaderBlock::Took::kEnded) {
-            pending_.Clear();
-            return out_.Append(header_.data(), header_.size()) ? Status::kOk : Fail(Status::kNoMemory);
-        }
-        header_.Untake(pending_.size());
+    const HeaderBlock::Took took =
+        pending_.empty() ? HeaderBlock::Took::kHeld
+                         : header_.TakeLast(pending_.data(), pending_.size(), rules_->records.header);
+    if (took == HeaderBlock::Took::kNoMemory) return Fail(Status::kNoMemory);
+    if (took == HeaderBlock::Took::kEnded) {
+        pending_.Clear();
+        return out_.Append(header_.data(), header_.size()) ? Status::kOk : Fail(Status::kNoMemory);
     }
     ByteBuffer held;
-    if (!held.Append(header_.data(), header_.size()) || held.Terminated() == nullptr) return Fail(Status::kNoMemory);
+    if (!held.Append(header_.data(), header_.size()) || held.Terminated() == nullptr) {
+        return Fail(Status::kNoMemory);
+    }
     header_.Free();
     lines_ -= CountLineEnds(held.data(), held.data() + held.size());
     return Lines(held.data(), held.data() + held.size());

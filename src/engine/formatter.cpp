@@ -428,14 +428,13 @@ Status Formatter::EndText() {
     if (status != Status::kOk) return status;
     if (phase_ == Phase::kHeader) {
         // The last line may end the block too, line end or not.
-        if (!pending_.empty()) {
-            const HeaderBlock::Took took = header_.Take(pending_.data(), pending_.size(), rules_->records.header);
-            if (took == HeaderBlock::Took::kNoMemory) return Fail(Status::kNoMemory);
-            if (took == HeaderBlock::Took::kEnded) {
-                pending_.Clear();
-                return out_.Append(header_.data(), header_.size()) ? Status::kOk : Fail(Status::kNoMemory);
-            }
-            header_.Untake(pending_.size());
+        const HeaderBlock::Took took =
+            pending_.empty() ? HeaderBlock::Took::kHeld
+                             : header_.TakeLast(pending_.data(), pending_.size(), rules_->records.header);
+        if (took == HeaderBlock::Took::kNoMemory) return Fail(Status::kNoMemory);
+        if (took == HeaderBlock::Took::kEnded) {
+            pending_.Clear();
+            return out_.Append(header_.data(), header_.size()) ? Status::kOk : Fail(Status::kNoMemory);
         }
         phase_ = Phase::kBody;
         status = Body(header_.data(), header_.end());

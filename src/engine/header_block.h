@@ -25,8 +25,14 @@ public:
         const char *taken = text + lines_.size() - length;
         return SkipHeader(taken, header) != taken ? Took::kEnded : Took::kHeld;
     }
-    // Gives back the last line taken, length bytes, which did not end it.
-    void Untake(size_t length) { lines_.Resize(lines_.size() - length); }
+    // The text's last line, without a line end, which only counts when it
+    // ends the block: else the lines held were body lines all along, and it
+    // is left to the caller with them.
+    Took TakeLast(const char *line, size_t length, const HeaderSettings &header) {
+        const Took took = Take(line, length, header);
+        if (took == Took::kHeld) lines_.Resize(lines_.size() - length);
+        return took;
+    }
 
     const char *data() const { return lines_.data(); }
     size_t size() const { return lines_.size(); }
